@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# Makes (or brings up to date) a Wine prefix for the launcher: ODBC drivers registered in Wine's
+# registry, no crash dialog. Usage: prepare-prefix.sh PREFIX [--no-drivers]
+set -euo pipefail
+. "$(dirname "${BASH_SOURCE[0]}")/env.sh"
+export WINEPREFIX=$1
+drivers=yes
+[ "${2:-}" = "--no-drivers" ] && drivers=no
+
+reg=$(mktemp --suffix=.reg)
+trap 'rm -f "$reg"' EXIT
+{
+  echo 'REGEDIT4'
+  echo
+  echo '[HKEY_CURRENT_USER\Software\Wine\WineDbg]'
+  echo '"ShowCrashDialog"=dword:00000000'
+  echo
+  # Wine draws the window frames itself instead of waiting (up to 2 s a window) for a window
+  # manager to acknowledge each change; Xvfb has none.
+  echo '[HKEY_CURRENT_USER\Software\Wine\X11 Driver]'
+  echo '"Managed"="N"'
+  echo
+  if [ $drivers = yes ]; then
+    echo '[HKEY_LOCAL_MACHINE\Software\ODBC\ODBCINST.INI\ODBC Drivers]'
+    echo '"MariaDB Unicode"="Installed"'
+    echo '"FreeTDS"="Installed"'
+    echo
+    echo '[HKEY_LOCAL_MACHINE\Software\ODBC\ODBCINST.INI\MariaDB Unicode]'
+    echo '"Driver"="libmaodbc.so"'
+    echo '"Setup"="libmaodbc.so"'
+    echo
+    echo '[HKEY_LOCAL_MACHINE\Software\ODBC\ODBCINST.INI\FreeTDS]'
+    echo '"Driver"="libtdsodbc.so"'
+    echo '"Setup"="libtdsS.so"'
+    echo
+  fi
+} > "$reg"
+
+stamp="$drivers $(sha1sum < "$reg" | cut -c1-40)"
+if [ -f "$WINEPREFIX/.mv-ready" ] && [ "$(cat "$WINEPREFIX/.mv-ready")" = "$stamp" ]; then
+  exit 0
+fi
+echo "prepare-prefix: preparing $WINEPREFIX"
+mkdir -p "$WINEPREFIX"
+wine wineboot -i >/dev/null 2>&1 || true
+wine reg import "$(winepath -w "$reg" 2>/dev/null)" >/dev/null 2>&1
+wineserver -w
+echo "$stamp" > "$WINEPREFIX/.mv-ready"

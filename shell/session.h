@@ -1,0 +1,28 @@
+// The Session: who is logged in, and everything the later windows need from the document.
+#pragma once
+
+#include "config/config_document.h"
+
+struct Session {
+    char userId[10];      // as typed, up to 9 characters; set by every attempt
+    char userName[101];
+    char password[10];    // as typed, up to 9 characters; set by every attempt
+    bool isAdmin;         // USERADMIN exactly "YES"
+    char permittedPrograms[1025];
+    char header[1025];
+    char mysqlDataSource[101];
+    char mysqlUser[101];
+    char mysqlPassword[101];
+    char sqlServerDataSource[101];
+    char sqlServerUser[101];
+    char sqlServerPassword[101];
+    ProgramEntry* programs;  // the program table, created once by the successful login
+    int programCount;
+};
+
+extern Session session;
+
+// Looks for the first USER record of document whose USERID and USERPWD equal userId and password
+// byte for byte. On a match fills the descriptive fields, the server credentials and the program
+// table of target (userId and password are not touched) and returns true.
+bool MatchLoginUser(const char* document, const char* userId, const char* password, Session* target);

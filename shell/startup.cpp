@@ -1,0 +1,41 @@
+#include "shell/startup.h"
+
+#include "db/odbc_api.h"
+#include "shell/login_dialog.h"
+#include "shell/main_dialog.h"
+#include "shell/process_state.h"
+
+void RunLauncher(HINSTANCE instance)
+{
+    if (LoadOdbcApi() && CheckConfigPresent()) {
+        appInstance = instance;
+        GetCurrentDirectoryA(MAX_PATH, startDirectory);
+        if (ShowLoginDialog()) ShowMainDialog();
+    }
+    RunExitSteps();
+}
+
+bool CheckConfigPresent()
+{
+    if (FileExists("Marvitelkon.ini")) return true;
+    MessageBoxA(GetActiveWindow(), "Hiányzó 'Marvitelkon.ini', a program nem indítható", "Hibaüzenet", MB_TASKMODAL);
+    return false;
+}
+
+bool ShowLoginDialog()
+{
+    return DialogBoxParamA(appInstance, "LOGIN", GetActiveWindow(), LoginDialogProc, 0) != -1;
+}
+
+void ShowMainDialog()
+{
+    DialogBoxParamA(appInstance, "MARVITELKON", GetActiveWindow(), MainDialogProc, 0);
+}
+
+void RunExitSteps()
+{
+    UnloadOdbcApi();
+    ReplaceDocumentText(nullptr);
+    SetCurrentDirectoryA(startDirectory);
+    DeleteFileA("backup_mysql.bat");
+}

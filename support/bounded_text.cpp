@@ -1,0 +1,38 @@
+#include "support/bounded_text.h"
+
+#include <string.h>
+
+size_t CopyText(char* target, size_t capacity, const char* source)
+{
+    return CopyTextPart(target, capacity, source, (size_t)-1);
+}
+
+size_t CopyTextPart(char* target, size_t capacity, const char* source, size_t count)
+{
+    if (!target || capacity == 0) return 0;
+    size_t n = 0;
+    if (source) {
+        size_t limit = capacity - 1 < count ? capacity - 1 : count;
+        while (n < limit && source[n] != '\0') n++;
+        memcpy(target, source, n);
+    }
+    target[n] = '\0';
+    return n;
+}
+
+size_t AppendText(char* target, size_t capacity, const char* source)
+{
+    if (!target || capacity == 0) return 0;
+    size_t length = strnlen(target, capacity);
+    if (length == capacity) {  // not terminated within its capacity: terminate at the last place
+        target[capacity - 1] = '\0';
+        return capacity - 1;
+    }
+    return length + CopyText(target + length, capacity - length, source);
+}
+
+bool TextFits(const char* source, size_t capacity)
+{
+    if (!source) return capacity > 0;
+    return capacity > 0 && strnlen(source, capacity) < capacity;
+}
