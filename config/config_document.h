@@ -14,17 +14,45 @@ extern const char* const configFileName;
 // a value longer than limit give an empty text; a value is never cut. Returns buffer.
 char* ExtractTag(const char* text, const char* name, char* buffer, size_t limit);
 
+// Reads one value tag at a series of positions of one document (the fields of one record after the
+// other), each time with the result of ExtractTag(from, name, ...). Each search result is kept and
+// reused while it still lies at or after the position asked for, so a scan over rising positions
+// reads the document once per tag, however many records it has.
+struct TagReader {
+    char openTag[40];
+    char closeTag[41];
+    size_t openLength;
+    size_t closeLength;
+    const char* end;        // the document's terminator
+    const char* openFrom;   // where the opening tag was last searched from (null: not yet)
+    const char* openAt;     // what that search found (null: none)
+    const char* closeFrom;
+    const char* closeAt;
+
+    // documentEnd is the terminating zero of the document that will be read. A name too long for
+    // the tag fields gives a reader that always reads empty values.
+    void Init(const char* documentEnd, const char* name);
+    // The value of the tag, searched from "from" to the end of the document, into buffer (limit + 1
+    // characters). Returns buffer.
+    char* Read(const char* from, char* buffer, size_t limit);
+};
+
 // Walks the records "<NAME>" ... "</NAME>" of a document in order. After a true Next, record points
 // at the record's opening tag (its fields are read from there on, to the end of the document).
 // The scan goes on after each record's closing tag and ends at the first opening tag that has no
 // closing tag after it.
 struct RecordScan {
     const char* record;
-    const char* searchFrom;
+    const char* searchFrom;  // null once the scan has ended
+    const char* end;         // the document's terminator
     char openTag[40];
-    char closeTag[40];
+    char closeTag[41];
+    size_t openLength;
+    size_t closeLength;
 
     void Init(const char* document, const char* name);
+    // Like Init, for a document whose terminator is already known.
+    void InitRange(const char* document, const char* documentEnd, const char* name);
     bool Next();
 };
 
@@ -42,7 +70,7 @@ struct ProgramEntry {
 
 // The program table as the login builds it: one zeroed entry per "<PROGRAM>" in the document, filled
 // in document order from the complete PROGRAM records. *entries is malloc'ed (null when count is 0);
-// the caller owns it. Returns false only when memory runs out.
+// the caller owns it. Returns false only when memory runs out (then *entries is null, *count 0).
 bool BuildProgramTable(const char* document, ProgramEntry** entries, int* count);
 
 enum { maxConfigRecords = 100 };

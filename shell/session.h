@@ -24,5 +24,6 @@ extern Session session;
 
 // Looks for the first USER record of document whose USERID and USERPWD equal userId and password
 // byte for byte. On a match fills the descriptive fields, the server credentials and the program
-// table of target (userId and password are not touched) and returns true.
+// table of target (userId and password are not touched; a table target already had is freed) and
+// returns true. No match, or no memory for the program table, leaves target as it was.
 bool MatchLoginUser(const char* document, const char* userId, const char* password, Session* target);

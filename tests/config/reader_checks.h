@@ -1,0 +1,11 @@
+// What must hold for any document text, whatever it holds: the readers stay within their fields,
+// and a model rewritten in the canonical layout reads back as the same model, in the editor and at
+// login. Shared by the robustness tests and the fuzz target.
+#pragma once
+
+#include <string>
+
+// Runs MatchLoginUser, BuildProgramTable, LoadConfigModelFrom and BuildConfigDocument over document
+// (zero-terminated) and the rewritten text. Returns an empty text when every check held, otherwise
+// the first that failed.
+std::string CheckDocumentReaders(const char* document);

@@ -1,0 +1,190 @@
+// The login's reading of the document: which user record matches and what reaches the Session.
+#include "shell/session.h"
+
+#include "support/bounded_text.h"
+
+#include <gtest/gtest.h>
+
+#include <stdlib.h>
+#include <string.h>
+
+#include <string>
+
+namespace {
+
+std::string Program(const std::string& id, const std::string& description = "D")
+{
+    return "  <PROGRAM><PROGRAMID>" + id + "</PROGRAMID><PROGRAMDESC>" + description +
+           "</PROGRAMDESC><PROGRAMFULLPATH>C:\\" + id + ".exe</PROGRAMFULLPATH><PROGRAMALIAS>AL</PROGRAMALIAS>"
+           "<PROGRAMICON>" + id + ".ico</PROGRAMICON></PROGRAM>\r\n";
+}
+
+std::string User(const std::string& name, const std::string& id, const std::string& password,
+                 const std::string& admin = "NO", const std::string& permitted = "")
+{
+    return "  <USER><USERNAME>" + name + "</USERNAME><USERID>" + id + "</USERID><USERPWD>" + password +
+           "</USERPWD><USERADMIN>" + admin + "</USERADMIN><PROGRAMOK>" + permitted + "</PROGRAMOK></USER>\r\n";
+}
+
+std::string Document(const std::string& programs, const std::string& users, const std::string& header = "Fejléc")
+{
+    return "<MARVITELKON>\r\n<HEADER>" + header + "</HEADER>\r\n"
+           "<MYSQL><MYSQL_DSN>mydsn</MYSQL_DSN><MYSQL_ROOT>root</MYSQL_ROOT><MYSQL_PWD>mypwd</MYSQL_PWD></MYSQL>\r\n"
+           "<MSSQL><MSSQL_DSN>msdsn</MSSQL_DSN><MSSQL_ROOT>sa</MSSQL_ROOT><MSSQL_PWD>mspwd</MSSQL_PWD></MSSQL>\r\n"
+           "<PROGRAMS>\r\n" + programs + "</PROGRAMS>\r\n<USERS>\r\n" + users + "</USERS>\r\n</MARVITELKON>\r\n";
+}
+
+// A Session that frees its table.
+struct LoginTarget : Session {
+    LoginTarget() { memset(static_cast<Session*>(this), 0, sizeof(Session)); }
+    ~LoginTarget() { free(programs); }
+    bool Login(const std::string& document, const char* id, const char* password)
+    {
+        return MatchLoginUser(document.c_str(), id, password, this);
+    }
+};
+
+TEST(MatchLoginUser, FillsTheSessionFromTheFirstMatchingRecord)
+{
+    std::string document = Document(Program("P1", "Egy") + Program("P2"),
+                                     User("Kiss Anna", "ANNA", "TITOK", "YES", "P1;P2;") + User("Másik Anna", "ANNA", "TITOK", "NO", "P2;"));
+    LoginTarget target;
+    CopyText(target.userId, "typed");
+    CopyText(target.password, "typed");
+    ASSERT_TRUE(target.Login(document, "ANNA", "TITOK"));
+    EXPECT_STREQ(target.userName, "Kiss Anna");
+    EXPECT_TRUE(target.isAdmin);
+    EXPECT_STREQ(target.permittedPrograms, "P1;P2;");
+    EXPECT_STREQ(target.header, "Fejléc");
+    EXPECT_STREQ(target.mysqlDataSource, "mydsn");
+    EXPECT_STREQ(target.mysqlUser, "root");
+    EXPECT_STREQ(target.mysqlPassword, "mypwd");
+    EXPECT_STREQ(target.sqlServerDataSource, "msdsn");
+    EXPECT_STREQ(target.sqlServerUser, "sa");
+    EXPECT_STREQ(target.sqlServerPassword, "mspwd");
+    ASSERT_EQ(target.programCount, 2);
+    EXPECT_STREQ(target.programs[0].id, "P1");
+    EXPECT_STREQ(target.programs[0].description, "Egy");
+    EXPECT_STREQ(target.programs[0].fullPath, "C:\\P1.exe");
+    EXPECT_STREQ(target.programs[0].alias, "AL");
+    EXPECT_STREQ(target.programs[0].iconFile, "P1.ico");
+    EXPECT_STREQ(target.programs[1].id, "P2");
+    // The typed texts belong to the dialog.
+    EXPECT_STREQ(target.userId, "typed");
+    EXPECT_STREQ(target.password, "typed");
+}
+
+TEST(MatchLoginUser, ComparesWholeTextsByteForByte)
+{
+    std::string document = Document("", User("Anna", "ANNA", "TITOK") + User("Béla", "BÉLA", "Jelszó"));
+    struct Case {
+        const char* id;
+        const char* password;
+        const char* name;  // null: no match
+    } cases[] = {
+        {"ANNA", "TITOK", "Anna"},
+        {"anna", "TITOK", nullptr},
+        {"ANNA", "titok", nullptr},
+        {"ANN", "TITOK", nullptr},
+        {"ANNA ", "TITOK", nullptr},
+        {"ANNA", "TITOKK", nullptr},
+        {"BÉLA", "Jelszó", "Béla"},
+        {"BÉLA", "JELSZÓ", nullptr},
+        {"", "", nullptr},
+    };
+    for (const Case& c : cases) {
+        LoginTarget target;
+        EXPECT_EQ(target.Login(document, c.id, c.password), c.name != nullptr) << c.id << "/" << c.password;
+        EXPECT_STREQ(target.userName, c.name ? c.name : "") << c.id;
+    }
+}
+
+TEST(MatchLoginUser, AdministratorOnlyForExactlyYes)
+{
+    struct Case {
+        const char* value;
+        bool isAdmin;
+    } cases[] = {{"YES", true}, {"Yes", false}, {"yes", false}, {"Y", false}, {"YES ", false}, {"NO", false}, {"", false}};
+    for (const Case& c : cases) {
+        LoginTarget target;
+        ASSERT_TRUE(target.Login(Document("", User("N", "A", "B", c.value)), "A", "B"));
+        EXPECT_EQ(target.isAdmin, c.isAdmin) << c.value;
+    }
+}
+
+TEST(MatchLoginUser, FieldsMissingFromARecordAreTakenFromTheNextOne)
+{
+    std::string document = Document(
+        "", "  <USER><USERPWD>P1</USERPWD><USERADMIN>YES</USERADMIN></USER>\r\n" + User("Béla", "B", "P2", "NO", "X;"));
+    LoginTarget target;
+    // The first record has no ID and no name: it reads the second record's.
+    ASSERT_TRUE(target.Login(document, "B", "P1"));
+    EXPECT_STREQ(target.userName, "Béla");
+    EXPECT_TRUE(target.isAdmin);
+    EXPECT_STREQ(target.permittedPrograms, "X;");
+}
+
+TEST(MatchLoginUser, ReadsTheLoginsLimits)
+{
+    std::string longest(16, 'I');
+    std::string header1024(1024, 'h');
+    std::string permitted1024(1024, 'p');
+    std::string name100(100, 'n');
+    std::string document = Document("", User(name100, longest, longest, "YES", permitted1024), header1024);
+    LoginTarget target;
+    ASSERT_TRUE(target.Login(document, longest.c_str(), longest.c_str()));
+    EXPECT_EQ(std::string(target.header), header1024);
+    EXPECT_EQ(std::string(target.permittedPrograms), permitted1024);
+    EXPECT_EQ(std::string(target.userName), name100);
+
+    // One more character and the value reads as empty.
+    std::string tooLong = Document("", User(name100 + "n", "A", "B", "YES", permitted1024 + "p"), header1024 + "h");
+    LoginTarget second;
+    ASSERT_TRUE(second.Login(tooLong, "A", "B"));
+    EXPECT_STREQ(second.header, "");
+    EXPECT_STREQ(second.permittedPrograms, "");
+    EXPECT_STREQ(second.userName, "");
+
+    // An ID longer than 16 reads as empty and cannot be matched by its text.
+    std::string id17(17, 'I');
+    LoginTarget third;
+    EXPECT_FALSE(third.Login(Document("", User("N", id17, "B")), id17.c_str(), "B"));
+}
+
+TEST(MatchLoginUser, NoMatchLeavesTheTargetAsItWas)
+{
+    LoginTarget target;
+    memset(target.header, 'x', sizeof target.header - 1);
+    target.programCount = 3;
+    Session before;
+    memcpy(&before, static_cast<Session*>(&target), sizeof before);
+    EXPECT_FALSE(target.Login(Document(Program("P1"), User("N", "A", "B")), "A", "C"));
+    EXPECT_FALSE(target.Login("", "", ""));
+    EXPECT_FALSE(MatchLoginUser(nullptr, "A", "B", &target));
+    EXPECT_EQ(memcmp(&before, static_cast<Session*>(&target), sizeof before), 0);
+}
+
+TEST(MatchLoginUser, ATableTheTargetHadIsReplacedNotLeaked)
+{
+    LoginTarget target;
+    std::string document = Document(Program("P1") + Program("P2"), User("N", "A", "B"));
+    ASSERT_TRUE(target.Login(document, "A", "B"));
+    ASSERT_TRUE(target.Login(document, "A", "B"));  // the sanitizers report the first table if leaked
+    EXPECT_EQ(target.programCount, 2);
+}
+
+TEST(MatchLoginUser, ProgramTableCountsEveryOpeningTag)
+{
+    // A broken record in the middle: P2 is skipped and the last entry stays empty.
+    std::string broken = Program("P1");
+    broken = broken.substr(0, broken.find("</PROGRAM>")) + "\r\n";
+    LoginTarget target;
+    ASSERT_TRUE(target.Login(Document(broken + Program("P2") + Program("P3"), User("N", "A", "B", "NO", "<PROGRAM>")), "A", "B"));
+    ASSERT_EQ(target.programCount, 4);  // the permitted list holds a fourth "<PROGRAM>"
+    EXPECT_STREQ(target.programs[0].id, "P1");
+    EXPECT_STREQ(target.programs[1].id, "P3");
+    EXPECT_STREQ(target.programs[2].id, "");
+    EXPECT_STREQ(target.programs[3].id, "");
+}
+
+}  // namespace
