@@ -1,0 +1,239 @@
+// mvconfig: makes and reads Marvitelkon.ini outside the launcher.
+//
+//   mvconfig init INI --id ID --password PASSWORD --header TEXT [--name NAME] [--force]
+//   mvconfig encode PLAIN INI [--force]     plain-text document -> scrambled configuration
+//   mvconfig decode INI PLAIN [--force]     scrambled configuration -> plain text ("-": standard output)
+//
+// Plain files and arguments are UTF-8 natively and in the ANSI code page on Windows, unless --utf8
+// or --ansi says otherwise; the configuration itself is always Windows-1250. Existing files are
+// never overwritten without --force.
+#include "config/config_document.h"
+#include "config/scrambled_file.h"
+#include "support/platform.h"
+#include "tools/config_text.h"
+
+#include <stdio.h>
+#include <string.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Options {
+    std::vector<std::string> positional;
+    std::string id, password, header, name;
+    bool haveId = false, havePassword = false, haveHeader = false, haveName = false;
+    bool force = false;
+#ifdef _WIN32
+    bool utf8 = false;
+#else
+    bool utf8 = true;
+#endif
+};
+
+int Fail(const std::string& message)
+{
+    fprintf(stderr, "mvconfig: %s\n", message.c_str());
+    return 1;
+}
+
+int Usage()
+{
+    fputs("usage:\n"
+          "  mvconfig init INI --id ID --password PASSWORD --header TEXT [--name NAME] [--force]\n"
+          "  mvconfig encode PLAIN INI [--force]\n"
+          "  mvconfig decode INI PLAIN [--force]      (PLAIN may be - for standard output)\n"
+          "options: --utf8 / --ansi  encoding of plain files and arguments (default: "
+#ifdef _WIN32
+          "the ANSI code page"
+#else
+          "UTF-8"
+#endif
+          ")\n",
+          stderr);
+    return 2;
+}
+
+bool Exists(const std::string& path)
+{
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool ReadPlainFile(const std::string& path, std::string* bytes, std::string* error)
+{
+    FILE* file = path == "-" ? stdin : fopen(path.c_str(), "rb");
+    if (!file) {
+        *error = "cannot open " + path;
+        return false;
+    }
+    char buffer[65536];
+    size_t n;
+    bytes->clear();
+    while ((n = fread(buffer, 1, sizeof buffer, file)) > 0) bytes->append(buffer, n);
+    bool ok = !ferror(file);
+    if (file != stdin) fclose(file);
+    if (!ok) *error = "cannot read " + path;
+    return ok;
+}
+
+bool WritePlainFile(const std::string& path, const std::string& bytes, bool force, std::string* error)
+{
+    if (path == "-") return fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size();
+    if (!force && Exists(path)) {
+        *error = path + " exists; use --force to overwrite it";
+        return false;
+    }
+    FILE* file = fopen(path.c_str(), "wb");
+    if (!file) {
+        *error = "cannot create " + path;
+        return false;
+    }
+    bool ok = fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    ok = fclose(file) == 0 && ok;
+    if (!ok) *error = "cannot write " + path;
+    return ok;
+}
+
+// Writes the scrambled document beside the target and moves it into place, so that a failure never
+// leaves a half-written configuration.
+bool WriteScrambled(const std::string& path, const std::string& plain, bool force, std::string* error)
+{
+    if (!force && Exists(path)) {
+        *error = path + " exists; use --force to overwrite it";
+        return false;
+    }
+    std::string temporary = path + ".mvconfig-tmp";
+    std::vector<char> copy(plain.begin(), plain.end());
+    ScrambledFile file;
+    file.Init(temporary.c_str());
+    file.SetKey(configurationKey);
+    bool ok = false;
+    if (file.Open(GENERIC_READ | GENERIC_WRITE, 0, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL)) {
+        DWORD written = 0;
+        ok = copy.empty() || (file.Write(copy.data(), (DWORD)copy.size(), &written) && written == copy.size());
+        ok = file.Close() && ok;
+    }
+    file.Destroy(2);
+    if (ok) ok = MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    if (!ok) {
+        DeleteFileA(temporary.c_str());
+        *error = "cannot write " + path;
+    }
+    return ok;
+}
+
+bool ReadScrambled(const std::string& path, std::string* plain, std::string* error)
+{
+    ScrambledFile file;
+    file.Init(path.c_str());
+    file.SetKey(configurationKey);
+    if (!file.Open(GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL)) {
+        file.Destroy(2);
+        *error = "cannot open " + path;
+        return false;
+    }
+    DWORD size = file.Size();
+    bool ok = size != INVALID_FILE_SIZE;
+    plain->assign(ok ? size : 0, '\0');
+    DWORD read = 0;
+    if (ok && size > 0) ok = file.Read(&(*plain)[0], size, &read) && read == size;
+    file.Close();
+    file.Destroy(2);
+    if (!ok) *error = "cannot read " + path;
+    return ok;
+}
+
+// Plain text in the user's encoding -> Windows-1250, and back.
+bool ToDocumentText(const Options& options, const std::string& text, std::string* cp1250, std::string* error)
+{
+    if (!options.utf8) {
+        *cp1250 = text;
+        return true;
+    }
+    return Utf8ToCp1250(text, cp1250, error);
+}
+
+bool FromDocumentText(const Options& options, const std::string& cp1250, std::string* text, std::string* error)
+{
+    if (!options.utf8) {
+        *text = cp1250;
+        return true;
+    }
+    return Cp1250ToUtf8(cp1250, text, error);
+}
+
+int RunInit(const Options& options)
+{
+    if (options.positional.size() != 1 || !options.haveId || !options.havePassword || !options.haveHeader)
+        return Usage();
+    // The default name is a literal of this program, which is Windows-1250 already.
+    std::string id, password, header, name = "Adminisztrátor", error;
+    if (!ToDocumentText(options, options.id, &id, &error) || !ToDocumentText(options, options.password, &password, &error) ||
+        !ToDocumentText(options, options.header, &header, &error) ||
+        (options.haveName && !ToDocumentText(options, options.name, &name, &error)))
+        return Fail(error);
+    if (!CheckLoginValue(id, "the user ID", &error) || !CheckLoginValue(password, "the password", &error) ||
+        !CheckFreeText(header, "the header", modelHeaderLimit, true, &error) ||
+        !CheckFreeText(name, "the name", modelNameLimit, false, &error))
+        return Fail(error);
+    if (!WriteScrambled(options.positional[0], BuildStarterDocument(header, name, id, password), options.force, &error))
+        return Fail(error);
+    return 0;
+}
+
+int RunEncode(const Options& options)
+{
+    if (options.positional.size() != 2) return Usage();
+    std::string text, document, error;
+    if (!ReadPlainFile(options.positional[0], &text, &error) || !ToDocumentText(options, text, &document, &error) ||
+        !CheckPlainDocument(document, &error) || !WriteScrambled(options.positional[1], document, options.force, &error))
+        return Fail(error);
+    return 0;
+}
+
+int RunDecode(const Options& options)
+{
+    if (options.positional.size() != 2) return Usage();
+    std::string document, text, error;
+    if (!ReadScrambled(options.positional[0], &document, &error)) return Fail(error);
+    if (document.find("<USER>") == std::string::npos || document.find('\0') != std::string::npos)
+        return Fail(options.positional[0] + " is not a Marvitelkon configuration (no <USER> record after unscrambling)");
+    if (!FromDocumentText(options, document, &text, &error) ||
+        !WritePlainFile(options.positional[1], text, options.force, &error))
+        return Fail(error);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2) return Usage();
+    Options options;
+    for (int i = 2; i < argc; i++) {
+        std::string arg = argv[i];
+        auto value = [&](std::string* target, bool* seen) {
+            if (i + 1 >= argc) return false;
+            *target = argv[++i];
+            *seen = true;
+            return true;
+        };
+        bool ok = true;
+        if (arg == "--force") options.force = true;
+        else if (arg == "--utf8") options.utf8 = true;
+        else if (arg == "--ansi") options.utf8 = false;
+        else if (arg == "--id") ok = value(&options.id, &options.haveId);
+        else if (arg == "--password") ok = value(&options.password, &options.havePassword);
+        else if (arg == "--header") ok = value(&options.header, &options.haveHeader);
+        else if (arg == "--name") ok = value(&options.name, &options.haveName);
+        else if (arg.size() > 1 && arg[0] == '-' && arg != "-") ok = false;
+        else options.positional.push_back(arg);
+        if (!ok) return Usage();
+    }
+    std::string command = argv[1];
+    if (command == "init") return RunInit(options);
+    if (command == "encode") return RunEncode(options);
+    if (command == "decode") return RunDecode(options);
+    return Usage();
+}
