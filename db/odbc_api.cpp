@@ -1,5 +1,6 @@
 #include "db/odbc_api.h"
 
+#include <stddef.h>
 #include <stdint.h>
 #include <stdlib.h>
 #include <string.h>
@@ -26,7 +27,7 @@ struct EntryPoint {
     Presence presence;
 };
 
-const EntryPoint entryPoints[] = {
+constexpr EntryPoint entryPoints[] = {
 #define MV_ODBC_ROW(entry, library, presence) {#entry, offsetof(OdbcApi, entry), library, presence},
     MV_ODBC_ENTRIES(MV_ODBC_ROW)
 #undef MV_ODBC_ROW
@@ -38,6 +39,14 @@ static_assert(sizeof entryPoints / sizeof entryPoints[0] == 49, "the binding has
 const size_t firstManagerEntry = 3;          // SQLAllocConnect
 const size_t firstOptionalManagerEntry = 43; // SQLPrimaryKeys
 const size_t driverConnectEntry = 48;        // SQLDriverConnect
+static_assert(entryPoints[firstManagerEntry - 1].library == Installer &&
+                  entryPoints[firstManagerEntry].library == Manager,
+              "the installer's entries come first");
+static_assert(entryPoints[firstOptionalManagerEntry - 1].presence == Required &&
+                  entryPoints[firstOptionalManagerEntry].presence == Optional &&
+                  entryPoints[driverConnectEntry - 1].presence == Optional &&
+                  entryPoints[driverConnectEntry].presence == Required && driverConnectEntry == entryCount - 1,
+              "the manager's optional entries lie between the required ones and SQLDriverConnect");
 
 // The old LoadLibrary rule: a handle of 32 or less is a failure.
 HMODULE LoadModule(const char* name)
