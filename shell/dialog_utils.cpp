@@ -1,0 +1,120 @@
+#include "shell/dialog_utils.h"
+
+#include "shell/process_state.h"
+#include "support/bounded_text.h"
+
+#include <commctrl.h>
+#include <commdlg.h>
+
+namespace {
+
+const char AllFilesFilter[] = "Összes fájl\0*.*\0";
+const DWORD ChooserFlags = OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
+const int ChooserNameSize = 128;
+
+char saveResult[MAX_PATH];
+char openResult[MAX_PATH];
+
+typedef BOOL(APIENTRY* ChooserFunction)(LPOPENFILENAMEA);
+
+// Shows one chooser and leaves its path, or an empty text, in result.
+const char* RunChooser(ChooserFunction show, char* result, size_t resultSize, HWND owner, HINSTANCE instance,
+                       const char* initialDirectory, const char* title, const char* filter)
+{
+    char name[ChooserNameSize] = "";
+    char fileTitle[ChooserNameSize] = "";
+    OPENFILENAMEA chooser = {};
+    // The record without the fields added after version 4 of the common dialogs.
+    chooser.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
+    chooser.hwndOwner = owner;
+    chooser.hInstance = instance;
+    chooser.lpstrFilter = filter;
+    chooser.nFilterIndex = 1;
+    chooser.lpstrFile = name;
+    chooser.nMaxFile = sizeof name;
+    chooser.lpstrFileTitle = fileTitle;
+    chooser.nMaxFileTitle = sizeof fileTitle;
+    chooser.lpstrInitialDir = initialDirectory;
+    chooser.lpstrTitle = title;
+    chooser.Flags = ChooserFlags;
+    if (show(&chooser)) {
+        CopyText(result, resultSize, name);
+    } else {
+        result[0] = '\0';
+    }
+    return result;
+}
+
+}  // namespace
+
+HWND AddToolTip(HWND dialog, int controlId, const char* text, UINT extraFlags)
+{
+    if (controlId == 0 || !dialog || !text) return nullptr;
+    HWND control = GetDlgItem(dialog, controlId);
+    HWND tip = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_BALLOON | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, dialog, nullptr, appInstance, nullptr);
+    if (!control || !tip) {
+        // A tooltip without its control would only linger until the dialog goes.
+        if (tip) DestroyWindow(tip);
+        return nullptr;
+    }
+    TOOLINFOA tool = {};
+    // The first version of the record: comctl32 takes it from every version on.
+    tool.cbSize = TTTOOLINFOA_V1_SIZE;
+    tool.uFlags = extraFlags | TTF_IDISHWND;
+    tool.hwnd = dialog;
+    tool.uId = reinterpret_cast<UINT_PTR>(control);
+    tool.hinst = appInstance;
+    tool.lpszText = const_cast<char*>(text);
+    SendMessageA(tip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+    return tip;
+}
+
+char* GetControlText(HWND dialog, int controlId, char* buffer, int bufferSize)
+{
+    if (bufferSize <= 0) return buffer;
+    HWND control = GetDlgItem(dialog, controlId);
+    if (!control) {
+        buffer[0] = '\0';
+        return buffer;
+    }
+    LRESULT count = SendMessageA(control, WM_GETTEXT, bufferSize, reinterpret_cast<LPARAM>(buffer));
+    if (count < 0) count = 0;
+    if (count > bufferSize - 1) count = bufferSize - 1;
+    buffer[count] = '\0';
+    return buffer;
+}
+
+LRESULT SetControlText(HWND dialog, int controlId, const char* text)
+{
+    return SendDlgItemMessageA(dialog, controlId, WM_SETTEXT, text ? lstrlenA(text) : 0,
+                               reinterpret_cast<LPARAM>(text));
+}
+
+void SetListCheck(HWND list, int item, int checked)
+{
+    LVITEMA state = {};
+    state.stateMask = LVIS_STATEIMAGEMASK;
+    state.state = INDEXTOSTATEIMAGEMASK(checked + 1);
+    SendMessageA(list, LVM_SETITEMSTATE, item, reinterpret_cast<LPARAM>(&state));
+}
+
+void SetListViewMode(HWND list, DWORD mode)
+{
+    LONG_PTR style = GetWindowLongPtrA(list, GWL_STYLE);
+    if ((DWORD)(style & LVS_TYPEMASK) == mode) return;
+    SetWindowLongPtrA(list, GWL_STYLE, (style & ~(LONG_PTR)LVS_TYPEMASK) | (mode & LVS_TYPEMASK));
+}
+
+const char* ChooseSaveFile(HWND owner, HINSTANCE instance, const char* initialDirectory, const char* title)
+{
+    return RunChooser(GetSaveFileNameA, saveResult, sizeof saveResult, owner, instance, initialDirectory,
+                      title ? title : "Fájl mentés", AllFilesFilter);
+}
+
+const char* ChooseOpenFile(HWND owner, HINSTANCE instance, const char* initialDirectory, const char* title,
+                           const char* filter)
+{
+    return RunChooser(GetOpenFileNameA, openResult, sizeof openResult, owner, instance, initialDirectory,
+                      title ? title : "Fálj kiválasztás", filter ? filter : AllFilesFilter);
+}
