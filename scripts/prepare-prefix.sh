@@ -20,6 +20,11 @@ trap 'rm -f "$reg"' EXIT
   echo '[HKEY_CURRENT_USER\Software\Wine\X11 Driver]'
   echo '"Managed"="N"'
   echo
+  # The dialogs ask for Courier New and Arial: metric-compatible Liberation fonts stand in for them.
+  echo '[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]'
+  echo '"Courier New"="Liberation Mono"'
+  echo '"Arial"="Liberation Sans"'
+  echo
   if [ $drivers = yes ]; then
     echo '[HKEY_LOCAL_MACHINE\Software\ODBC\ODBCINST.INI\ODBC Drivers]'
     echo '"MariaDB Unicode"="Installed"'
@@ -44,5 +49,10 @@ echo "prepare-prefix: preparing $WINEPREFIX"
 mkdir -p "$WINEPREFIX"
 wine wineboot -i >/dev/null 2>&1 || true
 wine reg import "$(winepath -w "$reg" 2>/dev/null)" >/dev/null 2>&1
+# Wine's own fonts (Marlett draws the caption buttons) are not found in its data directory here;
+# the prefix's Fonts folder always is.
+if [ -d /usr/share/wine/fonts ]; then
+  cp -n /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+fi
 wineserver -w
 echo "$stamp" > "$WINEPREFIX/.mv-ready"

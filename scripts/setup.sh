@@ -10,7 +10,7 @@ packages=(
   cmake ninja-build g++ make pkg-config python3
   googletest libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
   g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
-  wine wine64 xvfb xauth x11-utils imagemagick
+  wine wine64 fonts-wine fonts-liberation xvfb xauth x11-utils imagemagick
   unixodbc unixodbc-dev odbc-mariadb tdsodbc mariadb-server mariadb-client
   locales procps
 )

@@ -5,11 +5,16 @@
 #include "shell/main_dialog.h"
 #include "shell/process_state.h"
 
+#include <commctrl.h>
+
 void RunLauncher(HINSTANCE instance)
 {
     if (LoadOdbcApi() && CheckConfigPresent()) {
         appInstance = instance;
         GetCurrentDirectoryA(MAX_PATH, startDirectory);
+        // Registers the list view and tooltip classes of the manifest's common controls version.
+        INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
+        InitCommonControlsEx(&classes);
         if (ShowLoginDialog()) ShowMainDialog();
     }
     RunExitSteps();
