@@ -1,7 +1,107 @@
 #include "shell/login_dialog.h"
 
+#include "config/config_document.h"
+#include "config/scrambled_file.h"
+#include "shell/process_state.h"
+#include "shell/session.h"
+#include "shell/shell_ids.h"
+#include "shell/text_utils.h"
+#include "support/registry_key.h"
+
+#include <stdlib.h>
+#include <string.h>
+
+const char* const loginRegistryPath = "Software\\KOLV Kft.\\Marvitelkon\\System";
+const char* const loginRegistryValue = "Login";
+
+namespace {
+
+// Reads the whole file into a new documentText (file size + 1 bytes, terminated after the last
+// byte read). A file that cannot be sized or read leaves documentText null for the next attempt.
+void ReadDocument(ScrambledFile& file)
+{
+    DWORD size = file.Size();
+    if (size == INVALID_FILE_SIZE) return;
+    char* text = static_cast<char*>(malloc((size_t)size + 1));
+    if (!text) return;
+    DWORD read = 0;
+    if (size > 0 && !file.Read(text, size, &read)) read = 0;
+    text[read] = '\0';
+    ReplaceDocumentText(text);
+}
+
+// The typed text of an edit field, at most 9 characters (a 10-character buffer).
+void ReadTypedText(HWND dialog, int id, char (&target)[10])
+{
+    LRESULT length = SendDlgItemMessageA(dialog, id, WM_GETTEXT, sizeof target, reinterpret_cast<LPARAM>(target));
+    target[length > 0 && length < (LRESULT)sizeof target ? length : 0] = '\0';
+}
+
+void RememberLoginId(const char* userId)
+{
+    RegistryKey key;
+    key.key = nullptr;
+    if (!key.Open(HKEY_LOCAL_MACHINE, loginRegistryPath)) {
+        if (!key.Create(HKEY_LOCAL_MACHINE, loginRegistryPath) || (key.Close(), !key.Open(HKEY_LOCAL_MACHINE, loginRegistryPath)))
+            return;
+    }
+    key.SetString(userId, loginRegistryValue);
+    key.Close();
+}
+
+void InitLoginDialog(HWND dialog)
+{
+    HICON icon = LoadIconA(appInstance, "AA_MARVITELKON");
+    SendDlgItemMessageA(dialog, IDC_LOGIN_ICON, STM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
+
+    char remembered[256] = "";
+    RegistryKey key;
+    key.key = nullptr;
+    if (key.Open(HKEY_LOCAL_MACHINE, loginRegistryPath)) {
+        key.GetString(remembered, sizeof remembered, loginRegistryValue);
+        key.Close();
+    }
+    SetDlgItemTextA(dialog, IDC_LOGIN_ID, IsBlank(remembered) ? "ZODA" : remembered);
+    // The limit applies to typing: a longer remembered ID stays whole in the field.
+    SendDlgItemMessageA(dialog, IDC_LOGIN_ID, EM_LIMITTEXT, 8, 0);
+    SendDlgItemMessageA(dialog, IDC_LOGIN_PASSWORD, EM_LIMITTEXT, 8, 0);
+}
+
+void AttemptLogin(HWND dialog)
+{
+    bool success = false;
+    ScrambledFile file;
+    file.Init(configFileName);
+    file.SetKey(configurationKey);
+    SetCurrentDirectoryA(startDirectory);
+    if (!file.Open(GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_ALWAYS,
+                   FILE_FLAG_RANDOM_ACCESS | FILE_ATTRIBUTE_NORMAL)) {
+        MessageBoxA(GetActiveWindow(), "A 'Marvitelkon.ini' megnyitása sikertelen.", "Üzenet", MB_TASKMODAL);
+    } else {
+        if (!documentText) ReadDocument(file);
+        ReadTypedText(dialog, IDC_LOGIN_ID, session.userId);
+        ReadTypedText(dialog, IDC_LOGIN_PASSWORD, session.password);
+        const char* document = documentText ? documentText : "";
+        success = MatchLoginUser(document, session.userId, session.password, &session);
+        if (strstr(document, "<USER>")) RememberLoginId(session.userId);
+        file.Close();
+    }
+    if (success) EndDialog(dialog, 1);
+    else MessageBoxA(GetActiveWindow(), "A bejelentkezés sikertelen.", "Üzenet", MB_TASKMODAL);
+    file.Destroy(2);
+}
+
+}  // namespace
+
 INT_PTR CALLBACK LoginDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_CLOSE) EndDialog(dialog, 0);
+    switch (message) {
+    case WM_INITDIALOG: InitLoginDialog(dialog); break;
+    case WM_CLOSE: EndDialog(dialog, 0); break;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDC_LOGIN_OK) AttemptLogin(dialog);
+        break;
+    default: break;
+    }
     return 0;
 }

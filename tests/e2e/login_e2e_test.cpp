@@ -1,0 +1,202 @@
+// The login window of the real Marvitelkon.exe: the ID remembered in the prefix's registry, a login
+// that leads to the main window, a failed one that keeps the window and is remembered for the next
+// start, and the close box.
+#include "tests/e2e/e2e_driver.h"
+
+#include "config/config_document.h"
+#include "config/scrambled_file.h"
+#include "shell/shell_ids.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+const char* const ConfigName = "Marvitelkon.ini";
+const char* const LoginCaption = "Bejelenkezés";
+
+const char* const PlainDocument =
+    "<MARVITELKON>\r\n<HEADER>Próba Kft.</HEADER>\r\n"
+    "<MYSQL><MYSQL_DSN></MYSQL_DSN><MYSQL_ROOT></MYSQL_ROOT><MYSQL_PWD></MYSQL_PWD></MYSQL>\r\n"
+    "<MSSQL><MSSQL_DSN></MSSQL_DSN><MSSQL_ROOT></MSSQL_ROOT><MSSQL_PWD></MSSQL_PWD></MSSQL>\r\n"
+    "<PROGRAMS>\r\n</PROGRAMS>\r\n<USERS>\r\n"
+    "  <USER><USERNAME>Kovács Éva</USERNAME><USERID>KOVACS</USERID><USERPWD>TITOK</USERPWD>"
+    "<USERADMIN>NO</USERADMIN><PROGRAMOK></PROGRAMOK></USER>\r\n"
+    "</USERS>\r\n</MARVITELKON>\r\n";
+
+// Marvitelkon.ini with the document above, scrambled with the configuration key.
+bool WriteConfig(const e2e::StartDirectory& start)
+{
+    ScrambledFile file;
+    file.Init(start.PathOf(ConfigName).c_str());
+    file.SetKey(configurationKey);
+    if (!file.Open(GENERIC_WRITE, 0, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL)) return false;
+    std::string copy = PlainDocument;  // Write scrambles its buffer in place
+    DWORD written = 0;
+    BOOL ok = file.Write(&copy[0], static_cast<DWORD>(copy.size()), &written) && written == copy.size();
+    file.Destroy(2);
+    return ok;
+}
+
+e2e::WindowMatch IsMainWindow()
+{
+    return e2e::HasControl(IDC_MAIN_LIST, "SysListView32");
+}
+
+// Types an ID and a password as a user does (the ID field emptied first) and presses Ok.
+void TryLogin(HWND login, const std::string& id, const std::string& password)
+{
+    ASSERT_TRUE(e2e::SetControlText(login, IDC_LOGIN_ID, ""));
+    ASSERT_TRUE(e2e::TypeText(login, IDC_LOGIN_ID, id));
+    ASSERT_TRUE(e2e::SetControlText(login, IDC_LOGIN_PASSWORD, ""));
+    ASSERT_TRUE(e2e::TypeText(login, IDC_LOGIN_PASSWORD, password));
+    ASSERT_TRUE(e2e::Click(login, IDC_LOGIN_OK));
+}
+
+// Closes the main window and expects the program to end.
+void CloseMainWindow(e2e::Program& launcher, HWND main)
+{
+    ASSERT_TRUE(e2e::PressCloseBox(main));
+    EXPECT_TRUE(launcher.ExpectExit());
+}
+
+class LoginE2e : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(WriteConfig(start)); }
+
+    // Starts the program and waits for its login window.
+    HWND StartLogin(e2e::Program& launcher)
+    {
+        if (!launcher.Start(e2e::ProgramPath(), start.Path())) return nullptr;
+        HWND login = launcher.WaitForDialog(LoginCaption);
+        EXPECT_TRUE(login) << "no login window; windows: " << e2e::DescribeWindows(launcher);
+        return login;
+    }
+
+    e2e::SavedLogin savedLogin;
+    e2e::StartDirectory start;
+};
+
+}  // namespace
+
+TEST_F(LoginE2e, OffersTheRememberedIdOrZoda)
+{
+    struct Case {
+        const char* name;
+        bool store;
+        const char* stored;
+        const char* shown;
+    } cases[] = {
+        {"remembered", true, "NAGY", "NAGY"},
+        {"only blanks", true, "   ", "ZODA"},
+        {"nothing remembered", false, "", "ZODA"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.store) {
+            ASSERT_TRUE(e2e::WriteRememberedLogin(c.stored));
+        } else {
+            e2e::DeleteRememberedLoginKey();
+        }
+        e2e::Program launcher;
+        HWND login = StartLogin(launcher);
+        ASSERT_TRUE(login);
+        EXPECT_EQ(e2e::ControlText(login, IDC_LOGIN_ID), c.shown);
+        EXPECT_EQ(e2e::ControlText(login, IDC_LOGIN_PASSWORD), "");
+        ASSERT_TRUE(e2e::PressCloseBox(login));
+        HWND main = launcher.WaitForWindow(IsMainWindow());
+        ASSERT_TRUE(main) << e2e::DescribeWindows(launcher);
+        CloseMainWindow(launcher, main);
+        // Only an attempt stores anything.
+        std::string value;
+        EXPECT_EQ(e2e::ReadRememberedLogin(&value), c.store);
+        if (c.store) {
+            EXPECT_EQ(value, c.stored);
+        }
+    }
+}
+
+TEST_F(LoginE2e, TheRightPasswordLeadsToTheMainWindowWithHeaderAndName)
+{
+    ASSERT_TRUE(e2e::WriteRememberedLogin("KOVACS"));
+    e2e::Program launcher;
+    HWND login = StartLogin(launcher);
+    ASSERT_TRUE(login);
+    ASSERT_EQ(e2e::ControlText(login, IDC_LOGIN_ID), "KOVACS");
+    // Letters typed become capitals, as the fields turn them.
+    ASSERT_TRUE(e2e::TypeText(login, IDC_LOGIN_PASSWORD, "titok"));
+    EXPECT_EQ(e2e::ControlText(login, IDC_LOGIN_PASSWORD), "TITOK");
+    ASSERT_TRUE(e2e::Click(login, IDC_LOGIN_OK));
+
+    HWND main = launcher.WaitForWindow(IsMainWindow());
+    ASSERT_TRUE(main) << e2e::DescribeWindows(launcher);
+    EXPECT_EQ(e2e::Text(main), "Próba Kft. - Kovács Éva");
+    EXPECT_FALSE(e2e::IsShown(login));
+    EXPECT_EQ(launcher.FindTopWindow(e2e::IsMessageBox()), nullptr);
+    std::string value;
+    EXPECT_TRUE(e2e::ReadRememberedLogin(&value));
+    EXPECT_EQ(value, "KOVACS");
+    CloseMainWindow(launcher, main);
+}
+
+TEST_F(LoginE2e, AWrongPasswordKeepsTheWindowAndTheMistypedIdIsOfferedNextTime)
+{
+    ASSERT_TRUE(e2e::WriteRememberedLogin("KOVACS"));
+    {
+        e2e::Program launcher;
+        HWND login = StartLogin(launcher);
+        ASSERT_TRUE(login);
+        TryLogin(login, "kovacz", "titok");
+
+        HWND box = launcher.WaitForMessageBox();
+        ASSERT_TRUE(box) << e2e::DescribeWindows(launcher);
+        e2e::MessageBoxView view;
+        ASSERT_TRUE(e2e::ReadMessageBox(box, &view));
+        EXPECT_EQ(view.caption, "Üzenet");
+        EXPECT_EQ(view.text, "A bejelentkezés sikertelen.");
+        EXPECT_EQ(view.buttons, std::vector<int>{IDOK});
+        EXPECT_FALSE(view.hasIcon);
+        EXPECT_EQ(view.owner, login);
+        // The attempt has remembered the typed ID by the time the message shows.
+        std::string value;
+        EXPECT_TRUE(e2e::ReadRememberedLogin(&value));
+        EXPECT_EQ(value, "KOVACZ");
+
+        ASSERT_TRUE(e2e::Click(box, IDOK));
+        ASSERT_TRUE(e2e::WaitForGone(box));
+        EXPECT_TRUE(e2e::IsShown(login)) << "the window stays for another attempt";
+        EXPECT_EQ(e2e::ControlText(login, IDC_LOGIN_ID), "KOVACZ");
+        EXPECT_EQ(launcher.FindTopWindow(IsMainWindow()), nullptr);
+
+        ASSERT_TRUE(e2e::PressCloseBox(login));
+        HWND main = launcher.WaitForWindow(IsMainWindow());
+        ASSERT_TRUE(main) << e2e::DescribeWindows(launcher);
+        CloseMainWindow(launcher, main);
+    }
+    // The next start offers the mistyped ID.
+    e2e::Program again;
+    HWND login = StartLogin(again);
+    ASSERT_TRUE(login);
+    EXPECT_EQ(e2e::ControlText(login, IDC_LOGIN_ID), "KOVACZ");
+    ASSERT_TRUE(e2e::PressCloseBox(login));
+    HWND main = again.WaitForWindow(IsMainWindow());
+    ASSERT_TRUE(main) << e2e::DescribeWindows(again);
+    CloseMainWindow(again, main);
+}
+
+TEST_F(LoginE2e, TheCloseBoxLeadsToTheEmptyMainWindow)
+{
+    e2e::Program launcher;
+    HWND login = StartLogin(launcher);
+    ASSERT_TRUE(login);
+    ASSERT_TRUE(e2e::PressCloseBox(login));
+    HWND main = launcher.WaitForWindow(IsMainWindow());
+    ASSERT_TRUE(main) << e2e::DescribeWindows(launcher);
+    EXPECT_EQ(e2e::Text(main), " - ");
+    e2e::RemoteList list(e2e::Control(main, IDC_MAIN_LIST));
+    ASSERT_TRUE(list.Ready());
+    EXPECT_EQ(list.Count(), 0);
+    CloseMainWindow(launcher, main);
+}
