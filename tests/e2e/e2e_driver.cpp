@@ -732,4 +732,26 @@ bool WaitForRecording(const std::string& file, Recording* recording, DWORD timeo
     return WaitUntil([&] { return ReadRecording(file, recording); }, timeout);
 }
 
+// ---------------------------------------------------------------------------------------------
+// Additions for the main-window and launch tests
+
+int Program::ProcessCount() const
+{
+    JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting = {};
+    if (!job || !QueryInformationJobObject(job, JobObjectBasicAccountingInformation, &accounting, sizeof accounting,
+                                           nullptr))
+        return -1;
+    return static_cast<int>(accounting.TotalProcesses);
+}
+
+bool WaitForPostedMessagesHandled(HWND mainWindow, DWORD timeout)
+{
+    // 109 is the main window's "Nézet" button; the list is control 106.
+    HWND list = Control(mainWindow, 106);
+    if (!list) return false;
+    LONG_PTR before = Style(list) & LVS_TYPEMASK;
+    if (!Click(mainWindow, 109)) return false;
+    return WaitUntil([&] { return (Style(list) & LVS_TYPEMASK) != before; }, timeout);
+}
+
 }  // namespace e2e

@@ -273,6 +273,9 @@ public:
     HWND WaitForDialog(const std::string& caption, DWORD timeout = DefaultTimeout) const;
     HWND WaitForMessageBox(const std::string& caption = "", DWORD timeout = DefaultTimeout) const;
 
+    // Added for the main-window tests (see the section at the end of this file).
+    int ProcessCount() const;
+
 private:
     HANDLE process = nullptr;
     HANDLE job = nullptr;
@@ -340,5 +343,17 @@ bool InstallRecorder(const std::string& directory, const std::string& name = "re
 bool ReadRecording(const std::string& file, Recording* recording);
 // Waits until the file exists and reads it.
 bool WaitForRecording(const std::string& file, Recording* recording, DWORD timeout = DefaultTimeout);
+
+// ---------------------------------------------------------------------------------------------
+// Additions for the main-window and launch tests
+
+// Program::ProcessCount: how many processes the program's job has held so far, the program itself
+// and everything it started included, also those that have ended already (the job's
+// TotalProcesses); -1 without a job. So 1 means the program has started nothing.
+
+// Waits until a message posted to the launcher's main window after an earlier one has been handled,
+// which shows that the earlier one was handled too (a thread takes posted messages in order): posts
+// the "&Nézet" command (109) and waits for the list's view to change. Leaves the view changed.
+bool WaitForPostedMessagesHandled(HWND mainWindow, DWORD timeout = DefaultTimeout);
 
 }  // namespace e2e

@@ -266,9 +266,10 @@ RECT ControlRectInDialogUnits(HWND dialog, int id)
     RECT rect;
     GetWindowRect(GetDlgItem(dialog, id), &rect);
     MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
-    RECT unit = {0, 0, 4 * 100, 8 * 100};  // 100 horizontal and 100 vertical dialog units
+    RECT unit = {0, 0, 400, 800};  // 400 horizontal and 800 vertical dialog units
     MapDialogRect(dialog, &unit);
-    auto toUnitsX = [&](LONG px) { return (LONG)((px * 400.0 / unit.right + 2) / 4); };
-    auto toUnitsY = [&](LONG px) { return (LONG)((px * 800.0 / unit.bottom + 4) / 8); };
+    auto toUnitsX = [&](LONG px) { return (LONG)(px * 400.0 / unit.right + 0.5); };
+    auto toUnitsY = [&](LONG px) { return (LONG)(px * 800.0 / unit.bottom + 0.5); };
+    // The dialog manager maps position and extent each on its own, so they are read back each on its own.
     return RECT{toUnitsX(rect.left), toUnitsY(rect.top), toUnitsX(rect.right - rect.left), toUnitsY(rect.bottom - rect.top)};
 }

@@ -1,0 +1,11 @@
+// Entry points of the administrator tools. Each runs its dialog modally over owner and returns 0
+// when it has closed.
+#pragma once
+
+#include "support/platform.h"
+
+int ShowMySqlUserManager(HWND owner);
+int ShowSqlServerLoginManager(HWND owner);
+int ShowMySqlBackup(HWND owner);
+int ShowSqlServerBackup(HWND owner);
+int ShowUserRightsEditor(HWND owner);

@@ -1,0 +1,180 @@
+// startup_bench.exe: whole-process start-up timings under Wine (run by scripts/bench-startup.sh; not a
+// test). In one run, several times over and interleaved:
+//   (a) Marvitelkon.exe from process start to the visible login window;
+//   (b) from the Ok click to the visible, filled main window with 100 programs, every one permitted
+//       and with an icon of its own file, over the background picture;
+//   (c) bare_dialog.exe from process start to its visible dialog: the floor of any dialog program.
+// Prints each round, then the medians and the ratios to the floor. Usage: startup_bench [rounds].
+#include "tests/e2e/e2e_driver.h"
+
+#include "shell/shell_ids.h"
+
+#include <stdio.h>
+#include <stdlib.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#ifndef MV_BARE_DIALOG
+#error "MV_BARE_DIALOG must name bare_dialog.exe of the build"
+#endif
+#ifndef MV_DEMO_ART
+#error "MV_DEMO_ART must name the demo artwork folder"
+#endif
+
+namespace {
+
+const int ProgramCount = 100;
+const DWORD Timeout = 60000;
+
+double Now()
+{
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER counter;
+    QueryPerformanceCounter(&counter);
+    return counter.QuadPart * 1000.0 / frequency.QuadPart;
+}
+
+// Polls (every millisecond) for a visible top-level window of the program that matches; null on
+// time-out.
+HWND PollForWindow(const e2e::Program& program, const e2e::WindowMatch& match)
+{
+    double deadline = Now() + Timeout;
+    while (Now() < deadline) {
+        if (HWND window = program.FindTopWindow(match)) return window;
+        if (!program.Running()) return nullptr;
+        Sleep(1);
+    }
+    return nullptr;
+}
+
+std::string Scramble(std::string text)
+{
+    const char* key = "58204719";
+    for (size_t i = 0; i < text.size(); i++) text[i] = static_cast<char>(text[i] ^ key[i % 8]);
+    return text;
+}
+
+// The start directory: 100 programs with an icon file each, one user permitted all of them.
+void Prepare(const e2e::StartDirectory& start)
+{
+    const std::string art = e2e::WindowsPath(MV_DEMO_ART);
+    const char* icons[] = {"ledger.ico", "stock.ico", "payroll.ico", "default.ico"};
+    start.MakeDirectory("icons");
+    std::string programs, permitted;
+    for (int i = 1; i <= ProgramCount; i++) {
+        char id[16], icon[64];
+        snprintf(id, sizeof id, "P%03d", i);
+        snprintf(icon, sizeof icon, "icons\\p%03d.ico", i);
+        start.CopyIn(art + "\\" + icons[i % 4], icon);
+        programs += std::string("  <PROGRAM><PROGRAMID>") + id + "</PROGRAMID><PROGRAMDESC>Program " + id +
+                    "</PROGRAMDESC><PROGRAMFULLPATH>" + start.PathOf(std::string("programs\\") + id + ".exe") +
+                    "</PROGRAMFULLPATH><PROGRAMALIAS>DB" + id + "</PROGRAMALIAS><PROGRAMICON>" + start.PathOf(icon) +
+                    "</PROGRAMICON></PROGRAM>\r\n";
+        permitted += std::string(id) + ";";
+    }
+    start.CopyIn(art + "\\Marvitelkon.jpg", "Marvitelkon.jpg");
+    start.CopyIn(art + "\\default.ico", "default.ico");
+    std::string document = "<MARVITELKON>\r\n<HEADER>Mérés</HEADER>\r\n"
+                           "<MYSQL><MYSQL_DSN></MYSQL_DSN><MYSQL_ROOT></MYSQL_ROOT><MYSQL_PWD></MYSQL_PWD></MYSQL>\r\n"
+                           "<MSSQL><MSSQL_DSN></MSSQL_DSN><MSSQL_ROOT></MSSQL_ROOT><MSSQL_PWD></MSSQL_PWD></MSSQL>\r\n"
+                           "<PROGRAMS>\r\n" +
+                           programs +
+                           "</PROGRAMS>\r\n<USERS>\r\n"
+                           "  <USER><USERNAME>Mérő</USERNAME><USERID>BENCH</USERID><USERPWD>BENCH</USERPWD>"
+                           "<USERADMIN>YES</USERADMIN><PROGRAMOK>" +
+                           permitted + "</PROGRAMOK></USER>\r\n</USERS>\r\n</MARVITELKON>\r\n";
+    start.Write("Marvitelkon.ini", Scramble(document));
+}
+
+struct LauncherTimes {
+    double toLogin;
+    double toMainWindow;
+};
+
+bool TimeLauncher(const e2e::StartDirectory& start, LauncherTimes* times)
+{
+    e2e::Program launcher;
+    double started = Now();
+    if (!launcher.Start(e2e::ProgramPath(), start.Path())) return false;
+    HWND login = PollForWindow(launcher, e2e::IsDialogWithCaption("Bejelenkezés"));
+    times->toLogin = Now() - started;
+    if (!login) {
+        fprintf(stderr, "no login window: %s\n", e2e::DescribeWindows(launcher).c_str());
+        return false;
+    }
+    e2e::SetControlText(login, IDC_LOGIN_ID, "BENCH");
+    e2e::TypeText(login, IDC_LOGIN_PASSWORD, "BENCH");
+    double clicked = Now();
+    e2e::Click(login, IDC_LOGIN_OK);
+    HWND main = PollForWindow(launcher, e2e::HasControl(IDC_MAIN_LIST, "SysListView32"));
+    times->toMainWindow = Now() - clicked;
+    if (!main) {
+        fprintf(stderr, "no main window: %s\n", e2e::DescribeWindows(launcher).c_str());
+        return false;
+    }
+    e2e::RemoteList list(e2e::Control(main, IDC_MAIN_LIST));
+    if (list.Count() != ProgramCount) {
+        fprintf(stderr, "the main window lists %d programs instead of %d\n", list.Count(), ProgramCount);
+        return false;
+    }
+    e2e::PressCloseBox(main);
+    return launcher.WaitForExit(Timeout);
+}
+
+bool TimeBareDialog(const e2e::StartDirectory& start, double* toWindow)
+{
+    e2e::Program bare;
+    double started = Now();
+    if (!bare.Start(e2e::WindowsPath(MV_BARE_DIALOG), start.Path())) return false;
+    HWND dialog = PollForWindow(bare, e2e::IsDialogWithCaption("Alap"));
+    *toWindow = Now() - started;
+    if (!dialog) return false;
+    e2e::Close(dialog);
+    return bare.WaitForExit(Timeout);
+}
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    int rounds = argc > 1 ? atoi(argv[1]) : 7;
+    if (rounds < 1) rounds = 1;
+    e2e::SavedLogin savedLogin;
+    e2e::StartDirectory start;
+    Prepare(start);
+
+    // One untimed round first: the first Wine processes of a session load more than later ones.
+    LauncherTimes times;
+    double bareTime;
+    if (!TimeLauncher(start, &times) || !TimeBareDialog(start, &bareTime)) return 1;
+
+    std::vector<double> login, mainWindow, bare;
+    printf("round  (a) start->login  (b) Ok->main window  (c) bare dialog   [ms]\n");
+    for (int round = 1; round <= rounds; round++) {
+        if (!TimeBareDialog(start, &bareTime) || !TimeLauncher(start, &times)) return 1;
+        login.push_back(times.toLogin);
+        mainWindow.push_back(times.toMainWindow);
+        bare.push_back(bareTime);
+        printf("%5d  %16.1f  %20.1f  %16.1f\n", round, times.toLogin, times.toMainWindow, bareTime);
+    }
+    double a = Median(login), b = Median(mainWindow), c = Median(bare);
+    printf("\nmedians of %d rounds:\n", rounds);
+    printf("  (a) Marvitelkon.exe start -> login window visible:           %8.1f ms\n", a);
+    printf("  (b) Ok click -> main window with %d programs visible:       %8.1f ms\n", ProgramCount, b);
+    printf("  (c) bare dialog program start -> its window visible (floor): %8.1f ms\n", c);
+    printf("ratios: a/c = %.2f, b/c = %.2f, (a+b)/c = %.2f\n", a / c, b / c, (a + b) / c);
+    return 0;
+}
