@@ -22,4 +22,6 @@ sed "s|@DEMO@|$(printf '%s' "$windir" | sed 's/\\/\\\\/g')|g" "$MV_ROOT/scripts/
   "$(winepath -w "$demo/Marvitelkon.txt" 2>/dev/null)" "$(winepath -w "$demo/Marvitelkon.ini" 2>/dev/null)" \
   >"$MV_BUILD/make-demo.log" 2>&1 || { cat "$MV_BUILD/make-demo.log" >&2; exit 1; }
 rm -f "$demo/Marvitelkon.txt"
+# mvconfig ran on a display of its own that is gone now: let that Wine session end before the next.
+wineserver -w
 echo "$demo"

@@ -104,6 +104,8 @@ void SetListViewMode(HWND list, DWORD mode)
     LONG_PTR style = GetWindowLongPtrA(list, GWL_STYLE);
     if ((DWORD)(style & LVS_TYPEMASK) == mode) return;
     SetWindowLongPtrA(list, GWL_STYLE, (style & ~(LONG_PTR)LVS_TYPEMASK) | (mode & LVS_TYPEMASK));
+    // Wine's list view lays the items out anew but does not repaint what the old view drew.
+    InvalidateRect(list, nullptr, TRUE);
 }
 
 const char* ChooseSaveFile(HWND owner, HINSTANCE instance, const char* initialDirectory, const char* title)
