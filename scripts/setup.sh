@@ -27,8 +27,13 @@ if [ ${#missing[@]} -gt 0 ]; then
     exit 1
   fi
   export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  log=$(mktemp)
+  if ! { apt-get update && apt-get install -y --no-install-recommends "${missing[@]}"; } >"$log" 2>&1; then
+    tail -n 40 "$log" >&2
+    echo "setup: installing packages failed (full log: $log)" >&2
+    exit 1
+  fi
+  rm -f "$log"
 fi
 
 if ! locale -a 2>/dev/null | grep -qi '^hu_HU\.utf-\?8$'; then
