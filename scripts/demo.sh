@@ -17,21 +17,21 @@ fi
 
 shot=$MV_BUILD/demo-screenshot.png
 echo "demo: no display; running under Xvfb"
-display=
-for n in $(seq 90 140); do
-  if [ ! -e /tmp/.X11-unix/X$n ] && [ ! -e /tmp/.X$n-lock ]; then display=:$n; break; fi
-done
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-trap 'kill $xvfb 2>/dev/null || true' EXIT
-export DISPLAY=$display
-for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
+mv_start_xvfb 1024x768
+trap 'kill "$MV_XVFB_PID" 2>/dev/null || true' EXIT
 # Wine keeps standard error open in what it starts: give it a file, not this script's pipe.
 wine Marvitelkon.exe >"$MV_BUILD/demo-wine.log" 2>&1 &
-for _ in $(seq 300); do
-  xwininfo -root -tree 2>/dev/null | grep -q 'Bejelenkez' && break
+shown=no
+for _ in $(seq 600); do
+  if xwininfo -root -tree 2>/dev/null | grep -q 'Bejelenkez'; then shown=yes; break; fi
   sleep 0.1
 done
+if [ $shown = no ]; then
+  echo "demo: the login window did not appear within a minute; Wine's output:" >&2
+  cat "$MV_BUILD/demo-wine.log" >&2
+  wineserver -k 2>/dev/null || true
+  exit 1
+fi
 sleep 1
 import -window root "$shot"
 wineserver -k 2>/dev/null || true

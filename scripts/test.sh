@@ -8,19 +8,9 @@ set -euo pipefail
 "$MV_ROOT/scripts/build.sh"
 
 # One virtual display for the whole Windows run when there is no display.
-xvfb_pid=
-cleanup() { [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true; }
-trap cleanup EXIT
-if [ -z "${DISPLAY:-}" ]; then
-  for n in $(seq 90 140); do
-    [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ] && continue
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-    xvfb_pid=$!
-    for _ in $(seq 50); do [ -e /tmp/.X11-unix/X$n ] && break; sleep 0.1; done
-    export DISPLAY=":$n"
-    break
-  done
-fi
+MV_XVFB_PID=
+trap '[ -n "$MV_XVFB_PID" ] && kill "$MV_XVFB_PID" 2>/dev/null || true' EXIT
+[ -n "${DISPLAY:-}" ] || mv_start_xvfb 1280x1024
 
 status=0
 echo "== native tests (AddressSanitizer, UndefinedBehaviorSanitizer)"
