@@ -3,9 +3,8 @@
 // start, and the close box.
 #include "tests/e2e/e2e_driver.h"
 
-#include "config/config_document.h"
-#include "config/scrambled_file.h"
 #include "shell/shell_ids.h"
+#include "tests/harness/test_documents.h"
 
 #include <gtest/gtest.h>
 
@@ -17,27 +16,12 @@ namespace {
 const char* const ConfigName = "Marvitelkon.ini";
 const char* const LoginCaption = "Bejelenkezés";
 
-const char* const PlainDocument =
-    "<MARVITELKON>\r\n<HEADER>Próba Kft.</HEADER>\r\n"
-    "<MYSQL><MYSQL_DSN></MYSQL_DSN><MYSQL_ROOT></MYSQL_ROOT><MYSQL_PWD></MYSQL_PWD></MYSQL>\r\n"
-    "<MSSQL><MSSQL_DSN></MSSQL_DSN><MSSQL_ROOT></MSSQL_ROOT><MSSQL_PWD></MSSQL_PWD></MSSQL>\r\n"
-    "<PROGRAMS>\r\n</PROGRAMS>\r\n<USERS>\r\n"
-    "  <USER><USERNAME>Kovács Éva</USERNAME><USERID>KOVACS</USERID><USERPWD>TITOK</USERPWD>"
-    "<USERADMIN>NO</USERADMIN><PROGRAMOK></PROGRAMOK></USER>\r\n"
-    "</USERS>\r\n</MARVITELKON>\r\n";
-
-// Marvitelkon.ini with the document above, scrambled with the configuration key.
+// Marvitelkon.ini: one user, no programs, no data sources, scrambled with the configuration key.
 bool WriteConfig(const e2e::StartDirectory& start)
 {
-    ScrambledFile file;
-    file.Init(start.PathOf(ConfigName).c_str());
-    file.SetKey(configurationKey);
-    if (!file.Open(GENERIC_WRITE, 0, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL)) return false;
-    std::string copy = PlainDocument;  // Write scrambles its buffer in place
-    DWORD written = 0;
-    BOOL ok = file.Write(&copy[0], static_cast<DWORD>(copy.size()), &written) && written == copy.size();
-    file.Destroy(2);
-    return ok;
+    std::string document = Document("Próba Kft.", "", UserLine("Kovács Éva", "KOVACS", "TITOK"),
+                                    DataSourceFields("MYSQL", "", "", ""), DataSourceFields("MSSQL", "", "", ""));
+    return start.Write(ConfigName, Scramble(document));
 }
 
 e2e::WindowMatch IsMainWindow()

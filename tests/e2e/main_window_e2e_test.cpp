@@ -4,6 +4,7 @@
 #include "tests/e2e/e2e_driver.h"
 
 #include "shell/shell_ids.h"
+#include "tests/harness/test_documents.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +13,6 @@
 
 namespace {
 
-const char* const ConfigKey = "58204719";
 const char* const LaunchFailure = "A program nem indítható!\r\nKérem vegye fel a kapcsolatot a program szerzőivel.";
 
 struct DocumentProgram {
@@ -22,28 +22,10 @@ struct DocumentProgram {
 // The document as the launcher writes it (Windows-1250: the literals of this file are compiled so).
 std::string PlainDocument(const std::vector<DocumentProgram>& programs, const std::string& permitted)
 {
-    std::string text = "<MARVITELKON>\r\n<HEADER>E2E Kft.</HEADER>\r\n";
-    text += "<MYSQL><MYSQL_DSN></MYSQL_DSN><MYSQL_ROOT></MYSQL_ROOT><MYSQL_PWD></MYSQL_PWD></MYSQL>\r\n";
-    text += "<MSSQL><MSSQL_DSN></MSSQL_DSN><MSSQL_ROOT></MSSQL_ROOT><MSSQL_PWD></MSSQL_PWD></MSSQL>\r\n";
-    text += "<PROGRAMS>\r\n";
-    for (const DocumentProgram& p : programs) {
-        text += "  <PROGRAM><PROGRAMID>" + p.id + "</PROGRAMID><PROGRAMDESC>" + p.description +
-                "</PROGRAMDESC><PROGRAMFULLPATH>" + p.fullPath + "</PROGRAMFULLPATH><PROGRAMALIAS>" + p.alias +
-                "</PROGRAMALIAS><PROGRAMICON>" + p.icon + "</PROGRAMICON></PROGRAM>\r\n";
-    }
-    text += "</PROGRAMS>\r\n<USERS>\r\n";
-    text += "  <USER><USERNAME>Teszt Elek</USERNAME><USERID>TESZT</USERID><USERPWD>JELSZO</USERPWD>"
-            "<USERADMIN>NO</USERADMIN><PROGRAMOK>" +
-            permitted + "</PROGRAMOK></USER>\r\n";
-    text += "</USERS>\r\n</MARVITELKON>\r\n";
-    return text;
-}
-
-// XOR with the configuration key, the key starting again at the file's first byte.
-std::string Scramble(std::string text)
-{
-    for (size_t i = 0; i < text.size(); i++) text[i] = static_cast<char>(text[i] ^ ConfigKey[i % 8]);
-    return text;
+    std::string lines;
+    for (const DocumentProgram& p : programs) lines += ProgramLine(p.id, p.description, p.fullPath, p.alias, p.icon);
+    return Document("E2E Kft.", lines, UserLine("Teszt Elek", "TESZT", "JELSZO", "NO", permitted),
+                    DataSourceFields("MYSQL", "", "", ""), DataSourceFields("MSSQL", "", "", ""));
 }
 
 e2e::WindowMatch IsMainWindow()

@@ -8,6 +8,7 @@
 #include "tests/e2e/e2e_driver.h"
 
 #include "shell/shell_ids.h"
+#include "tests/harness/test_documents.h"
 
 #include <stdio.h>
 #include <stdlib.h>
@@ -53,13 +54,6 @@ HWND PollForWindow(const e2e::Program& program, const e2e::WindowMatch& match)
     return nullptr;
 }
 
-std::string Scramble(std::string text)
-{
-    const char* key = "58204719";
-    for (size_t i = 0; i < text.size(); i++) text[i] = static_cast<char>(text[i] ^ key[i % 8]);
-    return text;
-}
-
 // The start directory: 100 programs with an icon file each, one user permitted all of them.
 void Prepare(const e2e::StartDirectory& start)
 {
@@ -72,23 +66,14 @@ void Prepare(const e2e::StartDirectory& start)
         snprintf(id, sizeof id, "P%03d", i);
         snprintf(icon, sizeof icon, "icons\\p%03d.ico", i);
         start.CopyIn(art + "\\" + icons[i % 4], icon);
-        programs += std::string("  <PROGRAM><PROGRAMID>") + id + "</PROGRAMID><PROGRAMDESC>Program " + id +
-                    "</PROGRAMDESC><PROGRAMFULLPATH>" + start.PathOf(std::string("programs\\") + id + ".exe") +
-                    "</PROGRAMFULLPATH><PROGRAMALIAS>DB" + id + "</PROGRAMALIAS><PROGRAMICON>" + start.PathOf(icon) +
-                    "</PROGRAMICON></PROGRAM>\r\n";
+        programs += ProgramLine(id, std::string("Program ") + id, start.PathOf(std::string("programs\\") + id + ".exe"),
+                                std::string("DB") + id, start.PathOf(icon));
         permitted += std::string(id) + ";";
     }
     start.CopyIn(art + "\\Marvitelkon.jpg", "Marvitelkon.jpg");
     start.CopyIn(art + "\\default.ico", "default.ico");
-    std::string document = "<MARVITELKON>\r\n<HEADER>Mérés</HEADER>\r\n"
-                           "<MYSQL><MYSQL_DSN></MYSQL_DSN><MYSQL_ROOT></MYSQL_ROOT><MYSQL_PWD></MYSQL_PWD></MYSQL>\r\n"
-                           "<MSSQL><MSSQL_DSN></MSSQL_DSN><MSSQL_ROOT></MSSQL_ROOT><MSSQL_PWD></MSSQL_PWD></MSSQL>\r\n"
-                           "<PROGRAMS>\r\n" +
-                           programs +
-                           "</PROGRAMS>\r\n<USERS>\r\n"
-                           "  <USER><USERNAME>Mérő</USERNAME><USERID>BENCH</USERID><USERPWD>BENCH</USERPWD>"
-                           "<USERADMIN>YES</USERADMIN><PROGRAMOK>" +
-                           permitted + "</PROGRAMOK></USER>\r\n</USERS>\r\n</MARVITELKON>\r\n";
+    std::string document = Document("Mérés", programs, UserLine("Mérő", "BENCH", "BENCH", "YES", permitted),
+                                    DataSourceFields("MYSQL", "", "", ""), DataSourceFields("MSSQL", "", "", ""));
     start.Write("Marvitelkon.ini", Scramble(document));
 }
 

@@ -5,12 +5,12 @@
 #include "shell/login_dialog.h"
 
 #include "config/config_document.h"
-#include "config/scrambled_file.h"
 #include "shell/process_state.h"
 #include "shell/session.h"
 #include "shell/shell_ids.h"
 #include "tests/harness/dialog_test.h"
 #include "tests/harness/message_box_capture.h"
+#include "tests/harness/test_documents.h"
 #include "tests/harness/test_files.h"
 
 #include <gtest/gtest.h>
@@ -118,42 +118,12 @@ private:
 // ---------------------------------------------------------------------------------------------
 // Documents
 
-std::string Program(const std::string& id, const std::string& description, const std::string& path,
-                    const std::string& alias, const std::string& icon)
+// The documents of these tests: their header and data sources unless a test gives its own header.
+std::string LoginDocument(const std::string& programs, const std::string& users,
+                          const std::string& header = "Próba Kft.")
 {
-    return "  <PROGRAM><PROGRAMID>" + id + "</PROGRAMID><PROGRAMDESC>" + description + "</PROGRAMDESC><PROGRAMFULLPATH>" +
-           path + "</PROGRAMFULLPATH><PROGRAMALIAS>" + alias + "</PROGRAMALIAS><PROGRAMICON>" + icon +
-           "</PROGRAMICON></PROGRAM>\r\n";
-}
-
-std::string User(const std::string& name, const std::string& id, const std::string& password,
-                 const std::string& admin = "NO", const std::string& permitted = "")
-{
-    return "  <USER><USERNAME>" + name + "</USERNAME><USERID>" + id + "</USERID><USERPWD>" + password +
-           "</USERPWD><USERADMIN>" + admin + "</USERADMIN><PROGRAMOK>" + permitted + "</PROGRAMOK></USER>\r\n";
-}
-
-std::string Document(const std::string& programs, const std::string& users, const std::string& header = "Próba Kft.")
-{
-    return "<MARVITELKON>\r\n<HEADER>" + header + "</HEADER>\r\n"
-           "<MYSQL><MYSQL_DSN>my_dsn</MYSQL_DSN><MYSQL_ROOT>my_root</MYSQL_ROOT><MYSQL_PWD>my_pwd</MYSQL_PWD></MYSQL>\r\n"
-           "<MSSQL><MSSQL_DSN>ms_dsn</MSSQL_DSN><MSSQL_ROOT>ms_sa</MSSQL_ROOT><MSSQL_PWD>ms_pwd</MSSQL_PWD></MSSQL>\r\n"
-           "<PROGRAMS>\r\n" + programs + "</PROGRAMS>\r\n<USERS>\r\n" + users + "</USERS>\r\n</MARVITELKON>\r\n";
-}
-
-// Writes text to path scrambled with the configuration key, as the launcher keeps it.
-bool WriteScrambled(const std::string& path, const std::string& text)
-{
-    ScrambledFile file;
-    file.Init(path.c_str());
-    file.SetKey(configurationKey);
-    if (!file.Open(GENERIC_WRITE, 0, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL)) return false;
-    std::vector<char> copy(text.begin(), text.end());  // Write scrambles its buffer in place
-    DWORD written = 0;
-    BOOL ok = copy.empty() || file.Write(copy.data(), static_cast<DWORD>(copy.size()), &written);
-    ok = ok && written == copy.size();
-    file.Destroy(2);
-    return ok;
+    return Document(header, programs, users, DataSourceFields("MYSQL", "my_dsn", "my_root", "my_pwd"),
+                    DataSourceFields("MSSQL", "ms_dsn", "ms_sa", "ms_pwd"));
 }
 
 void ResetSession()
@@ -202,7 +172,7 @@ protected:
     }
 
     std::string ConfigPath() const { return start.PathOf("Marvitelkon.ini"); }
-    bool WriteConfig(const std::string& text) const { return WriteScrambled(ConfigPath(), text); }
+    bool WriteConfig(const std::string& text) const { return WriteBytes(ConfigPath(), Scramble(text)); }
 
     INT_PTR Run(DialogSteps steps) { return RunDialog("LOGIN", LoginDialogProc, 0, std::move(steps)); }
 
@@ -464,11 +434,12 @@ TEST_F(LoginDialog, TypingStopsAtEightCharactersAndGivesCapitals)
 
 TEST_F(LoginDialog, ASuccessfulLoginFillsTheSessionAndEndsWithOne)
 {
-    std::string programs = Program("BER", "Bérszámfejtés", "C:\\Prog\\ber.exe", "BERDB", "ber.ico") +
-                           Program("KESZLET", "Készlet", "D:\\k\\keszlet.exe", "", "") +
-                           Program("FOKONYV", "Főkönyv", "C:\\f.exe", "FK", "f.ico");
-    std::string users = User("Kiss Éva", "KISS", "TITOK", "YES", "BER;FOKONYV;") + User("Nagy Ádám", "NAGY", "ALMA");
-    ASSERT_TRUE(WriteConfig(Document(programs, users, "Teszt Kft. - Bérszámfejtés")));
+    std::string programs = ProgramLine("BER", "Bérszámfejtés", "C:\\Prog\\ber.exe", "BERDB", "ber.ico") +
+                           ProgramLine("KESZLET", "Készlet", "D:\\k\\keszlet.exe", "", "") +
+                           ProgramLine("FOKONYV", "Főkönyv", "C:\\f.exe", "FK", "f.ico");
+    std::string users =
+        UserLine("Kiss Éva", "KISS", "TITOK", "YES", "BER;FOKONYV;") + UserLine("Nagy Ádám", "NAGY", "ALMA");
+    ASSERT_TRUE(WriteConfig(LoginDocument(programs, users, "Teszt Kft. - Bérszámfejtés")));
     MessageBoxCapture capture;
     INT_PTR result = Run([&](HWND dialog) { Attempt(dialog, "kiss", "titok"); });
     EXPECT_EQ(result, 1);
@@ -512,22 +483,23 @@ struct MatchCase {
 TEST_F(LoginDialog, OnlyTheFirstRecordWithExactlyTheTypedTextsLogsIn)
 {
     const MatchCase cases[] = {
-        {"first of two equal records", User("Első", "KISS", "TITOK", "YES") + User("Második", "KISS", "TITOK"),
+        {"first of two equal records", UserLine("Első", "KISS", "TITOK", "YES") + UserLine("Második", "KISS", "TITOK"),
          "KISS", "TITOK", "Első", true},
         {"a later record with the same ID but another password",
-         User("Első", "KISS", "ALMA") + User("Második", "KISS", "TITOK"), "KISS", "TITOK", "Második", false},
-        {"administrator only for exactly YES", User("N", "KISS", "TITOK", "Yes"), "KISS", "TITOK", "N", false},
-        {"lower-case ID in the document cannot be typed", User("N", "kiss", "TITOK"), "kiss", "TITOK", nullptr, false},
-        {"lower-case password in the document cannot be typed", User("N", "KISS", "titok"), "KISS", "titok", nullptr,
+         UserLine("Első", "KISS", "ALMA") + UserLine("Második", "KISS", "TITOK"), "KISS", "TITOK", "Második", false},
+        {"administrator only for exactly YES", UserLine("N", "KISS", "TITOK", "Yes"), "KISS", "TITOK", "N", false},
+        {"lower-case ID in the document cannot be typed", UserLine("N", "kiss", "TITOK"), "kiss", "TITOK", nullptr,
          false},
-        {"wrong password", User("N", "KISS", "TITOK"), "KISS", "TITOKK", nullptr, false},
-        {"a prefix of the ID", User("N", "KISSB", "TITOK"), "KISS", "TITOK", nullptr, false},
+        {"lower-case password in the document cannot be typed", UserLine("N", "KISS", "titok"), "KISS", "titok",
+         nullptr, false},
+        {"wrong password", UserLine("N", "KISS", "TITOK"), "KISS", "TITOKK", nullptr, false},
+        {"a prefix of the ID", UserLine("N", "KISSB", "TITOK"), "KISS", "TITOK", nullptr, false},
         // Only 8 characters can be typed, so a longer stored password cannot be matched.
-        {"stored password longer than 8", User("N", "KISS", "ABCDEFGHI"), "KISS", "ABCDEFGHI", nullptr, false},
+        {"stored password longer than 8", UserLine("N", "KISS", "ABCDEFGHI"), "KISS", "ABCDEFGHI", nullptr, false},
     };
     for (const MatchCase& c : cases) {
         SCOPED_TRACE(c.name);
-        ASSERT_TRUE(WriteConfig(Document("", c.users)));
+        ASSERT_TRUE(WriteConfig(LoginDocument("", c.users)));
         ReplaceDocumentText(nullptr);
         ResetSession();
         MessageBoxCapture capture;
@@ -541,7 +513,7 @@ TEST_F(LoginDialog, OnlyTheFirstRecordWithExactlyTheTypedTextsLogsIn)
 
 TEST_F(LoginDialog, AFailedAttemptSaysSoKeepsTheWindowAndRemembersTheTypedId)
 {
-    ASSERT_TRUE(WriteConfig(Document(Program("P", "D", "C:\\p.exe", "", ""), User("N", "KISS", "TITOK"))));
+    ASSERT_TRUE(WriteConfig(LoginDocument(ProgramLine("P", "D", "C:\\p.exe", "", ""), UserLine("N", "KISS", "TITOK"))));
     ASSERT_TRUE(WriteLogin("KISS"));
     MessageBoxCapture capture;
     HWND active = nullptr;
@@ -570,7 +542,7 @@ TEST_F(LoginDialog, AFailedAttemptSaysSoKeepsTheWindowAndRemembersTheTypedId)
 
 TEST_F(LoginDialog, EveryAttemptOverwritesTheTypedTextsOnly)
 {
-    ASSERT_TRUE(WriteConfig(Document("", User("N", "KISS", "TITOK", "YES", "P;"))));
+    ASSERT_TRUE(WriteConfig(LoginDocument("", UserLine("N", "KISS", "TITOK", "YES", "P;"))));
     MessageBoxCapture capture;
     Run([&](HWND dialog) {
         Attempt(dialog, "NAGY", "ALMA");
@@ -595,7 +567,7 @@ TEST_F(LoginDialog, EveryAttemptOverwritesTheTypedTextsOnly)
 
 TEST_F(LoginDialog, ARememberedIdLongerThanNineIsReadAsNine)
 {
-    ASSERT_TRUE(WriteConfig(Document("", User("Hosszú", "ABCDEFGHI", "TITOK"))));
+    ASSERT_TRUE(WriteConfig(LoginDocument("", UserLine("Hosszú", "ABCDEFGHI", "TITOK"))));
     ASSERT_TRUE(WriteLogin("ABCDEFGHIJ"));
     MessageBoxCapture capture;
     INT_PTR result = Run([&](HWND dialog) {
@@ -621,10 +593,10 @@ struct RegistryCase {
 TEST_F(LoginDialog, OnlyADocumentWithAUserRecordTagTouchesTheRegistry)
 {
     const RegistryCase cases[] = {
-        {"user records", Document("", User("N", "KISS", "TITOK")), true},
+        {"user records", LoginDocument("", UserLine("N", "KISS", "TITOK")), true},
         {"an opening user tag without its record", "<HEADER>H</HEADER><USER><USERID>KISS</USERID>", true},
         {"empty document", "", false},
-        {"programs only", Document(Program("P", "D", "C:\\p.exe", "", ""), ""), false},
+        {"programs only", LoginDocument(ProgramLine("P", "D", "C:\\p.exe", "", ""), ""), false},
         {"only the list tags", "<USERS><USERID>KISS</USERID><USERPWD>X</USERPWD></USERS>", false},
     };
     // The registry as it was before the attempt: no key, a key without the value, an older value.
@@ -661,13 +633,13 @@ TEST_F(LoginDialog, OnlyADocumentWithAUserRecordTagTouchesTheRegistry)
 
 TEST_F(LoginDialog, TheDocumentIsReadOnceAndLaterChangesAreNotSeen)
 {
-    ASSERT_TRUE(WriteConfig(Document("", User("Régi", "KISS", "TITOK"))));
+    ASSERT_TRUE(WriteConfig(LoginDocument("", UserLine("Régi", "KISS", "TITOK"))));
     MessageBoxCapture capture;
     INT_PTR result = Run([&](HWND dialog) {
         Attempt(dialog, "KISS", "UJ");
         ASSERT_TRUE(IsOpen(dialog));
         // Someone changes the password on disk meanwhile.
-        ASSERT_TRUE(WriteConfig(Document("", User("Új", "KISS", "UJ"))));
+        ASSERT_TRUE(WriteConfig(LoginDocument("", UserLine("Új", "KISS", "UJ"))));
         Attempt(dialog, "KISS", "UJ");
         ASSERT_TRUE(IsOpen(dialog)) << "the second attempt must still see the first text";
         Attempt(dialog, "KISS", "TITOK");
@@ -679,7 +651,7 @@ TEST_F(LoginDialog, TheDocumentIsReadOnceAndLaterChangesAreNotSeen)
 
 TEST_F(LoginDialog, AFileThatCannotBeOpenedGivesBothMessagesInOrder)
 {
-    const std::string document = Document("", User("N", "KISS", "TITOK"));
+    const std::string document = LoginDocument("", UserLine("N", "KISS", "TITOK"));
     // Each arrangement makes the file at path unopenable for reading and writing; a handle it keeps
     // open goes into *held. Not applicable (-1) when this system opens such a file all the same.
     struct Case {
@@ -690,13 +662,13 @@ TEST_F(LoginDialog, AFileThatCannotBeOpenedGivesBothMessagesInOrder)
         {"a directory of that name", [](const std::string& path, HANDLE*) { return MakeDirectory(path) ? 1 : 0; }},
         {"a file another program holds without sharing",
          [&](const std::string& path, HANDLE* held) {
-             if (!WriteScrambled(path, document)) return 0;
+             if (!WriteBytes(path, Scramble(document))) return 0;
              *held = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
              return *held != INVALID_HANDLE_VALUE ? 1 : 0;
          }},
         {"a read-only file",
          [&](const std::string& path, HANDLE*) {
-             if (!WriteScrambled(path, document) || !SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY) ||
+             if (!WriteBytes(path, Scramble(document)) || !SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY) ||
                  !(GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_READONLY))
                  return 0;
              // Under Wine the attribute is the Unix file's write permission, which root is not held to.
@@ -757,7 +729,7 @@ TEST_F(LoginDialog, AFileThatCannotBeOpenedGivesBothMessagesInOrder)
 
 TEST_F(LoginDialog, TheStartDirectoryIsMadeCurrentForTheAttempt)
 {
-    ASSERT_TRUE(WriteConfig(Document("", User("N", "KISS", "TITOK"))));
+    ASSERT_TRUE(WriteConfig(LoginDocument("", UserLine("N", "KISS", "TITOK"))));
     ScratchDirectory elsewhere;
     elsewhere.Enter();  // another directory without the file
     MessageBoxCapture capture;
@@ -768,7 +740,7 @@ TEST_F(LoginDialog, TheStartDirectoryIsMadeCurrentForTheAttempt)
 
 TEST_F(LoginDialog, AFileDeletedAfterStartUpIsRecreatedEmptyAndTheAttemptFails)
 {
-    ASSERT_TRUE(WriteConfig(Document("", User("N", "KISS", "TITOK"))));
+    ASSERT_TRUE(WriteConfig(LoginDocument("", UserLine("N", "KISS", "TITOK"))));
     ASSERT_TRUE(WriteLogin("REGI"));
     MessageBoxCapture capture;
     INT_PTR result = Run([&](HWND dialog) {
@@ -778,7 +750,7 @@ TEST_F(LoginDialog, AFileDeletedAfterStartUpIsRecreatedEmptyAndTheAttemptFails)
         EXPECT_TRUE(PathExists(ConfigPath()));
         EXPECT_EQ(ReadBytes(ConfigPath()), "");
         // The empty text is the run's document now: putting the file back does not help.
-        ASSERT_TRUE(WriteConfig(Document("", User("N", "KISS", "TITOK"))));
+        ASSERT_TRUE(WriteConfig(LoginDocument("", UserLine("N", "KISS", "TITOK"))));
         Attempt(dialog, "KISS", "TITOK");
         EXPECT_TRUE(IsOpen(dialog));
     });
@@ -795,7 +767,7 @@ TEST_F(LoginDialog, AFileDeletedAfterStartUpIsRecreatedEmptyAndTheAttemptFails)
 
 TEST_F(LoginDialog, EnterInThePasswordFieldLogsInLikeOk)
 {
-    ASSERT_TRUE(WriteConfig(Document("", User("N", "KISS", "TITOK"))));
+    ASSERT_TRUE(WriteConfig(LoginDocument("", UserLine("N", "KISS", "TITOK"))));
     MessageBoxCapture capture;
     INT_PTR result = Run([&](HWND dialog) {
         SetText(dialog, IDC_LOGIN_ID, "KISS");
@@ -810,7 +782,7 @@ TEST_F(LoginDialog, EnterInThePasswordFieldLogsInLikeOk)
 
 TEST_F(LoginDialog, EnterWithAWrongPasswordFailsLikeOk)
 {
-    ASSERT_TRUE(WriteConfig(Document("", User("N", "KISS", "TITOK"))));
+    ASSERT_TRUE(WriteConfig(LoginDocument("", UserLine("N", "KISS", "TITOK"))));
     MessageBoxCapture capture;
     INT_PTR result = Run([&](HWND dialog) {
         SetText(dialog, IDC_LOGIN_ID, "KISS");
@@ -825,7 +797,7 @@ TEST_F(LoginDialog, EnterWithAWrongPasswordFailsLikeOk)
 
 TEST_F(LoginDialog, EscapeAndOtherCommandsDoNothing)
 {
-    ASSERT_TRUE(WriteConfig(Document("", User("N", "KISS", "TITOK"))));
+    ASSERT_TRUE(WriteConfig(LoginDocument("", UserLine("N", "KISS", "TITOK"))));
     MessageBoxCapture capture;
     INT_PTR result = Run([&](HWND dialog) {
         SetText(dialog, IDC_LOGIN_ID, "KISS");
@@ -845,7 +817,7 @@ TEST_F(LoginDialog, EscapeAndOtherCommandsDoNothing)
 
 TEST_F(LoginDialog, TheCloseBoxEndsWithZero)
 {
-    ASSERT_TRUE(WriteConfig(Document("", User("N", "KISS", "TITOK"))));
+    ASSERT_TRUE(WriteConfig(LoginDocument("", UserLine("N", "KISS", "TITOK"))));
     MessageBoxCapture capture;
     EXPECT_EQ(Run([](HWND dialog) { SendMessageA(dialog, WM_CLOSE, 0, 0); }), 0);
     EXPECT_EQ(Run([](HWND dialog) { SendMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); }), 0);

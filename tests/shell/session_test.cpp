@@ -2,6 +2,7 @@
 #include "shell/session.h"
 
 #include "support/bounded_text.h"
+#include "tests/harness/test_documents.h"
 
 #include <gtest/gtest.h>
 
@@ -12,26 +13,10 @@
 
 namespace {
 
+// Program records of these tests: path and icon follow the ID.
 std::string Program(const std::string& id, const std::string& description = "D")
 {
-    return "  <PROGRAM><PROGRAMID>" + id + "</PROGRAMID><PROGRAMDESC>" + description +
-           "</PROGRAMDESC><PROGRAMFULLPATH>C:\\" + id + ".exe</PROGRAMFULLPATH><PROGRAMALIAS>AL</PROGRAMALIAS>"
-           "<PROGRAMICON>" + id + ".ico</PROGRAMICON></PROGRAM>\r\n";
-}
-
-std::string User(const std::string& name, const std::string& id, const std::string& password,
-                 const std::string& admin = "NO", const std::string& permitted = "")
-{
-    return "  <USER><USERNAME>" + name + "</USERNAME><USERID>" + id + "</USERID><USERPWD>" + password +
-           "</USERPWD><USERADMIN>" + admin + "</USERADMIN><PROGRAMOK>" + permitted + "</PROGRAMOK></USER>\r\n";
-}
-
-std::string Document(const std::string& programs, const std::string& users, const std::string& header = "Fejléc")
-{
-    return "<MARVITELKON>\r\n<HEADER>" + header + "</HEADER>\r\n"
-           "<MYSQL><MYSQL_DSN>mydsn</MYSQL_DSN><MYSQL_ROOT>root</MYSQL_ROOT><MYSQL_PWD>mypwd</MYSQL_PWD></MYSQL>\r\n"
-           "<MSSQL><MSSQL_DSN>msdsn</MSSQL_DSN><MSSQL_ROOT>sa</MSSQL_ROOT><MSSQL_PWD>mspwd</MSSQL_PWD></MSSQL>\r\n"
-           "<PROGRAMS>\r\n" + programs + "</PROGRAMS>\r\n<USERS>\r\n" + users + "</USERS>\r\n</MARVITELKON>\r\n";
+    return ProgramLine(id, description, "C:\\" + id + ".exe", "AL", id + ".ico");
 }
 
 // A Session that frees its table.
@@ -46,8 +31,9 @@ struct LoginTarget : Session {
 
 TEST(MatchLoginUser, FillsTheSessionFromTheFirstMatchingRecord)
 {
-    std::string document = Document(Program("P1", "Egy") + Program("P2"),
-                                     User("Kiss Anna", "ANNA", "TITOK", "YES", "P1;P2;") + User("Másik Anna", "ANNA", "TITOK", "NO", "P2;"));
+    std::string document = Document("Fejléc", Program("P1", "Egy") + Program("P2"),
+                                     UserLine("Kiss Anna", "ANNA", "TITOK", "YES", "P1;P2;") +
+                                         UserLine("Másik Anna", "ANNA", "TITOK", "NO", "P2;"));
     LoginTarget target;
     CopyText(target.userId, "typed");
     CopyText(target.password, "typed");
@@ -76,7 +62,8 @@ TEST(MatchLoginUser, FillsTheSessionFromTheFirstMatchingRecord)
 
 TEST(MatchLoginUser, ComparesWholeTextsByteForByte)
 {
-    std::string document = Document("", User("Anna", "ANNA", "TITOK") + User("Béla", "BÉLA", "Jelszó"));
+    std::string document =
+        Document("Fejléc", "", UserLine("Anna", "ANNA", "TITOK") + UserLine("Béla", "BÉLA", "Jelszó"));
     struct Case {
         const char* id;
         const char* password;
@@ -107,15 +94,16 @@ TEST(MatchLoginUser, AdministratorOnlyForExactlyYes)
     } cases[] = {{"YES", true}, {"Yes", false}, {"yes", false}, {"Y", false}, {"YES ", false}, {"NO", false}, {"", false}};
     for (const Case& c : cases) {
         LoginTarget target;
-        ASSERT_TRUE(target.Login(Document("", User("N", "A", "B", c.value)), "A", "B"));
+        ASSERT_TRUE(target.Login(Document("Fejléc", "", UserLine("N", "A", "B", c.value)), "A", "B"));
         EXPECT_EQ(target.isAdmin, c.isAdmin) << c.value;
     }
 }
 
 TEST(MatchLoginUser, FieldsMissingFromARecordAreTakenFromTheNextOne)
 {
-    std::string document = Document(
-        "", "  <USER><USERPWD>P1</USERPWD><USERADMIN>YES</USERADMIN></USER>\r\n" + User("Béla", "B", "P2", "NO", "X;"));
+    std::string document = Document("Fejléc", "",
+                                    "  <USER><USERPWD>P1</USERPWD><USERADMIN>YES</USERADMIN></USER>\r\n" +
+                                        UserLine("Béla", "B", "P2", "NO", "X;"));
     LoginTarget target;
     // The first record has no ID and no name: it reads the second record's.
     ASSERT_TRUE(target.Login(document, "B", "P1"));
@@ -130,7 +118,7 @@ TEST(MatchLoginUser, ReadsTheLoginsLimits)
     std::string header1024(1024, 'h');
     std::string permitted1024(1024, 'p');
     std::string name100(100, 'n');
-    std::string document = Document("", User(name100, longest, longest, "YES", permitted1024), header1024);
+    std::string document = Document(header1024, "", UserLine(name100, longest, longest, "YES", permitted1024));
     LoginTarget target;
     ASSERT_TRUE(target.Login(document, longest.c_str(), longest.c_str()));
     EXPECT_EQ(std::string(target.header), header1024);
@@ -138,7 +126,7 @@ TEST(MatchLoginUser, ReadsTheLoginsLimits)
     EXPECT_EQ(std::string(target.userName), name100);
 
     // One more character and the value reads as empty.
-    std::string tooLong = Document("", User(name100 + "n", "A", "B", "YES", permitted1024 + "p"), header1024 + "h");
+    std::string tooLong = Document(header1024 + "h", "", UserLine(name100 + "n", "A", "B", "YES", permitted1024 + "p"));
     LoginTarget second;
     ASSERT_TRUE(second.Login(tooLong, "A", "B"));
     EXPECT_STREQ(second.header, "");
@@ -148,7 +136,7 @@ TEST(MatchLoginUser, ReadsTheLoginsLimits)
     // An ID longer than 16 reads as empty and cannot be matched by its text.
     std::string id17(17, 'I');
     LoginTarget third;
-    EXPECT_FALSE(third.Login(Document("", User("N", id17, "B")), id17.c_str(), "B"));
+    EXPECT_FALSE(third.Login(Document("Fejléc", "", UserLine("N", id17, "B")), id17.c_str(), "B"));
 }
 
 TEST(MatchLoginUser, NoMatchLeavesTheTargetAsItWas)
@@ -158,7 +146,7 @@ TEST(MatchLoginUser, NoMatchLeavesTheTargetAsItWas)
     target.programCount = 3;
     Session before;
     memcpy(&before, static_cast<Session*>(&target), sizeof before);
-    EXPECT_FALSE(target.Login(Document(Program("P1"), User("N", "A", "B")), "A", "C"));
+    EXPECT_FALSE(target.Login(Document("Fejléc", Program("P1"), UserLine("N", "A", "B")), "A", "C"));
     EXPECT_FALSE(target.Login("", "", ""));
     EXPECT_FALSE(MatchLoginUser(nullptr, "A", "B", &target));
     EXPECT_EQ(memcmp(&before, static_cast<Session*>(&target), sizeof before), 0);
@@ -167,7 +155,7 @@ TEST(MatchLoginUser, NoMatchLeavesTheTargetAsItWas)
 TEST(MatchLoginUser, ATableTheTargetHadIsReplacedNotLeaked)
 {
     LoginTarget target;
-    std::string document = Document(Program("P1") + Program("P2"), User("N", "A", "B"));
+    std::string document = Document("Fejléc", Program("P1") + Program("P2"), UserLine("N", "A", "B"));
     ASSERT_TRUE(target.Login(document, "A", "B"));
     ASSERT_TRUE(target.Login(document, "A", "B"));  // the sanitizers report the first table if leaked
     EXPECT_EQ(target.programCount, 2);
@@ -179,7 +167,8 @@ TEST(MatchLoginUser, ProgramTableCountsEveryOpeningTag)
     std::string broken = Program("P1");
     broken = broken.substr(0, broken.find("</PROGRAM>")) + "\r\n";
     LoginTarget target;
-    ASSERT_TRUE(target.Login(Document(broken + Program("P2") + Program("P3"), User("N", "A", "B", "NO", "<PROGRAM>")), "A", "B"));
+    ASSERT_TRUE(target.Login(
+        Document("Fejléc", broken + Program("P2") + Program("P3"), UserLine("N", "A", "B", "NO", "<PROGRAM>")), "A", "B"));
     ASSERT_EQ(target.programCount, 4);  // the permitted list holds a fourth "<PROGRAM>"
     EXPECT_STREQ(target.programs[0].id, "P1");
     EXPECT_STREQ(target.programs[1].id, "P3");

@@ -1,5 +1,5 @@
 // The mvconfig command line as a user runs it (native build).
-#include "config/config_document.h"
+#include "tests/harness/test_documents.h"
 #include "tests/harness/test_files.h"
 
 #include <gtest/gtest.h>
@@ -30,13 +30,6 @@ CliRun Mvconfig(const std::string& arguments)
     return run;
 }
 
-std::string Unscramble(std::string bytes)
-{
-    const std::string key = configurationKey;
-    for (size_t i = 0; i < bytes.size(); i++) bytes[i] ^= key[i % key.size()];
-    return bytes;
-}
-
 }  // namespace
 
 TEST(MvconfigCli, InitWritesAScrambledStarterDocumentAndNeverOverwritesUnasked)
@@ -45,7 +38,7 @@ TEST(MvconfigCli, InitWritesAScrambledStarterDocumentAndNeverOverwritesUnasked)
     std::string ini = dir.PathOf("Marvitelkon.ini");
     CliRun first = Mvconfig("init " + ini + " --id ADMIN --password TITOK --header 'Pr\xC3\xB3" "ba Kft.'");  // UTF-8 bytes, as a terminal gives them
     ASSERT_EQ(first.status, 0) << first.output;
-    std::string plain = Unscramble(ReadBytes(ini));
+    std::string plain = Scramble(ReadBytes(ini));  // the same XOR turns the file back into text
     EXPECT_NE(plain.find("<HEADER>Pr\xF3" "ba Kft.</HEADER>"), std::string::npos) << "header converted to Windows-1250";
     EXPECT_NE(plain.find("<USERID>ADMIN</USERID><USERPWD>TITOK</USERPWD><USERADMIN>YES</USERADMIN>"),
               std::string::npos);
@@ -53,10 +46,10 @@ TEST(MvconfigCli, InitWritesAScrambledStarterDocumentAndNeverOverwritesUnasked)
     CliRun again = Mvconfig("init " + ini + " --id OTHER --password X --header h");
     EXPECT_NE(again.status, 0);
     EXPECT_NE(again.output.find("--force"), std::string::npos);
-    EXPECT_EQ(Unscramble(ReadBytes(ini)), plain);
+    EXPECT_EQ(Scramble(ReadBytes(ini)), plain);
 
     EXPECT_EQ(Mvconfig("init " + ini + " --id OTHER --password X --header h --force").status, 0);
-    EXPECT_NE(Unscramble(ReadBytes(ini)).find("<USERID>OTHER</USERID>"), std::string::npos);
+    EXPECT_NE(Scramble(ReadBytes(ini)).find("<USERID>OTHER</USERID>"), std::string::npos);
 }
 
 TEST(MvconfigCli, DecodeAndEncodeRoundTrip)
