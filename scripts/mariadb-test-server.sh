@@ -103,7 +103,7 @@ launch() {
     port=$(free_port) || fail "no free port found"
     rm -f "$dir/mysqld.pid" "$dir/mysqld.sock"
     mariadbd --no-defaults --datadir="$dir/data" --socket="$dir/mysqld.sock" --port="$port" \
-      --bind-address=127.0.0.1 --pid-file="$dir/mysqld.pid" "${as_root[@]}" \
+      --bind-address=127.0.0.1 --skip-name-resolve --pid-file="$dir/mysqld.pid" "${as_root[@]}" \
       --character-set-server=utf8mb4 --collation-server=utf8mb4_general_ci \
       --innodb-buffer-pool-size=32M </dev/null >"$dir/server.log" 2>&1 &
     pid=$!
@@ -134,8 +134,15 @@ launch() {
 }
 
 # Root gets a password on every host it has; the anonymous accounts go.
+# Without name resolution a connection from 127.0.0.1 is not root@localhost: root gets an account
+# for that address too. Accounts named after the machine's host name are unusable in that mode
+# (install-db makes them when it cannot look the name up) and go.
 secure_accounts() {
   local statements
+  client -e "DELETE FROM mysql.global_priv WHERE User = 'root' AND Host NOT IN ('localhost', '127.0.0.1', '::1');
+    FLUSH PRIVILEGES;
+    CREATE USER IF NOT EXISTS 'root'@'127.0.0.1';
+    GRANT ALL PRIVILEGES ON *.* TO 'root'@'127.0.0.1' WITH GRANT OPTION;"
   statements=$(client -N -B -e "
     SELECT CONCAT('ALTER USER ''root''@''', Host, ''' IDENTIFIED BY ''$password'';')
       FROM mysql.global_priv WHERE User = 'root';
@@ -216,8 +223,9 @@ case "$command" in
     mkdir -p "$dir"
     as_root=()
     [ "$(id -u)" -eq 0 ] && as_root=(--user=root)
+    # --skip-name-resolve and --force: no host name lookups, so a machine without /etc/hosts works too.
     if ! mariadb-install-db --no-defaults --datadir="$dir/data" --auth-root-authentication-method=normal \
-        --skip-test-db "${as_root[@]}" >"$dir/install.log" 2>&1; then
+        --skip-test-db --skip-name-resolve --force "${as_root[@]}" >"$dir/install.log" 2>&1; then
       log_tail "$dir/install.log"
       fail "mariadb-install-db failed"
     fi
