@@ -59,12 +59,30 @@ void ReadInto(TagReader* reader, const char* from, char (&field)[capacity])
     reader->Read(from, field, limit);
 }
 
-template <size_t limit, size_t capacity>
-void ExtractInto(const char* text, const char* name, char (&field)[capacity])
-{
-    static_assert(limit < capacity, "the field cannot hold a value at the reader's limit");
-    ExtractTag(text, name, field, limit);
-}
+// The five fields of a PROGRAM record, which the login's table and the editor's model read with
+// the same limits.
+struct ProgramFieldReaders {
+    TagReader id, description, fullPath, alias, iconFile;
+
+    void Init(const char* documentEnd)
+    {
+        id.Init(documentEnd, "PROGRAMID");
+        description.Init(documentEnd, "PROGRAMDESC");
+        fullPath.Init(documentEnd, "PROGRAMFULLPATH");
+        alias.Init(documentEnd, "PROGRAMALIAS");
+        iconFile.Init(documentEnd, "PROGRAMICON");
+    }
+
+    template <class Record>
+    void Read(const char* record, Record& target)
+    {
+        ReadInto<modelIdLimit>(&id, record, target.id);
+        ReadInto<modelDescriptionLimit>(&description, record, target.description);
+        ReadInto<modelPathLimit>(&fullPath, record, target.fullPath);
+        ReadInto<modelAliasLimit>(&alias, record, target.alias);
+        ReadInto<modelPathLimit>(&iconFile, record, target.iconFile);
+    }
+};
 
 // A growing heap text; once an allocation fails it stays failed and appends nothing.
 struct TextBuilder {
@@ -259,22 +277,11 @@ bool BuildProgramTable(const char* document, ProgramEntry** entries, int* count)
     if (!table) return false;
 
     const char* end = document + strlen(document);
-    TagReader id, description, fullPath, alias, iconFile;
-    id.Init(end, "PROGRAMID");
-    description.Init(end, "PROGRAMDESC");
-    fullPath.Init(end, "PROGRAMFULLPATH");
-    alias.Init(end, "PROGRAMALIAS");
-    iconFile.Init(end, "PROGRAMICON");
+    ProgramFieldReaders fields;
+    fields.Init(end);
     RecordScan scan;
     scan.InitRange(document, end, "PROGRAM");
-    for (int i = 0; i < total && scan.Next(); i++) {
-        ProgramEntry& entry = table[i];
-        ReadInto<16>(&id, scan.record, entry.id);
-        ReadInto<120>(&description, scan.record, entry.description);
-        ReadInto<260>(&fullPath, scan.record, entry.fullPath);
-        ReadInto<60>(&alias, scan.record, entry.alias);
-        ReadInto<260>(&iconFile, scan.record, entry.iconFile);
-    }
+    for (int i = 0; i < total && scan.Next(); i++) fields.Read(scan.record, table[i]);
     *entries = table;
     *count = total;
     return true;
@@ -289,13 +296,13 @@ void LoadConfigModelFrom(ConfigModel* model, const char* document)
     users.InitRange(document, end, "USER");
     if (!users.Next()) return;  // no complete user record: the model stays empty
 
-    ExtractInto<modelHeaderLimit>(document, "HEADER", model->header);
-    ExtractInto<modelServerLimit>(document, "MYSQL_DSN", model->mysql.dataSource);
-    ExtractInto<modelServerLimit>(document, "MYSQL_ROOT", model->mysql.user);
-    ExtractInto<modelServerLimit>(document, "MYSQL_PWD", model->mysql.password);
-    ExtractInto<modelServerLimit>(document, "MSSQL_DSN", model->sqlServer.dataSource);
-    ExtractInto<modelServerLimit>(document, "MSSQL_ROOT", model->sqlServer.user);
-    ExtractInto<modelServerLimit>(document, "MSSQL_PWD", model->sqlServer.password);
+    ExtractTagInto<modelHeaderLimit>(document, "HEADER", model->header);
+    ExtractTagInto<modelServerLimit>(document, "MYSQL_DSN", model->mysql.dataSource);
+    ExtractTagInto<modelServerLimit>(document, "MYSQL_ROOT", model->mysql.user);
+    ExtractTagInto<modelServerLimit>(document, "MYSQL_PWD", model->mysql.password);
+    ExtractTagInto<modelServerLimit>(document, "MSSQL_DSN", model->sqlServer.dataSource);
+    ExtractTagInto<modelServerLimit>(document, "MSSQL_ROOT", model->sqlServer.user);
+    ExtractTagInto<modelServerLimit>(document, "MSSQL_PWD", model->sqlServer.password);
 
     TagReader name, id, password, admin, permitted;
     name.Init(end, "USERNAME");
@@ -314,22 +321,12 @@ void LoadConfigModelFrom(ConfigModel* model, const char* document)
         user.isAdmin = adminValue[0] == 'Y';
     } while (model->userRecordCount < maxConfigRecords && users.Next());
 
-    TagReader programId, description, fullPath, alias, iconFile;
-    programId.Init(end, "PROGRAMID");
-    description.Init(end, "PROGRAMDESC");
-    fullPath.Init(end, "PROGRAMFULLPATH");
-    alias.Init(end, "PROGRAMALIAS");
-    iconFile.Init(end, "PROGRAMICON");
+    ProgramFieldReaders fields;
+    fields.Init(end);
     RecordScan programs;
     programs.InitRange(document, end, "PROGRAM");
-    while (model->programRecordCount < maxConfigRecords && programs.Next()) {
-        ProgramRecord& program = model->programRecords[model->programRecordCount++];
-        ReadInto<modelIdLimit>(&programId, programs.record, program.id);
-        ReadInto<modelDescriptionLimit>(&description, programs.record, program.description);
-        ReadInto<modelPathLimit>(&fullPath, programs.record, program.fullPath);
-        ReadInto<modelAliasLimit>(&alias, programs.record, program.alias);
-        ReadInto<modelPathLimit>(&iconFile, programs.record, program.iconFile);
-    }
+    while (model->programRecordCount < maxConfigRecords && programs.Next())
+        fields.Read(programs.record, model->programRecords[model->programRecordCount++]);
 }
 
 void LoadConfigModel() { LoadConfigModelFrom(&configModel, documentText); }

@@ -37,6 +37,14 @@ struct TagReader {
     char* Read(const char* from, char* buffer, size_t limit);
 };
 
+// ExtractTag into a fixed field that can hold a value at the limit (checked when compiling).
+template <size_t limit, size_t capacity>
+inline char* ExtractTagInto(const char* text, const char* name, char (&field)[capacity])
+{
+    static_assert(limit < capacity, "the field cannot hold a value at the reader's limit");
+    return ExtractTag(text, name, field, limit);
+}
+
 // Walks the records "<NAME>" ... "</NAME>" of a document in order. After a true Next, record points
 // at the record's opening tag (its fields are read from there on, to the end of the document).
 // The scan goes on after each record's closing tag and ends at the first opening tag that has no

@@ -2,10 +2,10 @@
 
 #include "config/config_document.h"
 #include "config/scrambled_file.h"
+#include "shell/dialog_utils.h"
 #include "shell/process_state.h"
 #include "shell/session.h"
 #include "shell/shell_ids.h"
-#include "shell/text_utils.h"
 #include "support/registry_key.h"
 
 #include <stdlib.h>
@@ -28,13 +28,6 @@ void ReadDocument(ScrambledFile& file)
     if (size > 0 && !file.Read(text, size, &read)) read = 0;
     text[read] = '\0';
     ReplaceDocumentText(text);
-}
-
-// The typed text of an edit field, at most 9 characters (a 10-character buffer).
-void ReadTypedText(HWND dialog, int id, char (&target)[10])
-{
-    LRESULT length = SendDlgItemMessageA(dialog, id, WM_GETTEXT, sizeof target, reinterpret_cast<LPARAM>(target));
-    target[length > 0 && length < (LRESULT)sizeof target ? length : 0] = '\0';
 }
 
 void RememberLoginId(const char* userId)
@@ -79,8 +72,9 @@ void AttemptLogin(HWND dialog)
         MessageBoxA(GetActiveWindow(), "A 'Marvitelkon.ini' megnyitása sikertelen.", "Üzenet", MB_TASKMODAL);
     } else {
         if (!documentText) ReadDocument(file);
-        ReadTypedText(dialog, IDC_LOGIN_ID, session.userId);
-        ReadTypedText(dialog, IDC_LOGIN_PASSWORD, session.password);
+        // At most 9 characters each: the fields' 10-character buffers.
+        GetControlText(dialog, IDC_LOGIN_ID, session.userId, sizeof session.userId);
+        GetControlText(dialog, IDC_LOGIN_PASSWORD, session.password, sizeof session.password);
         const char* document = documentText ? documentText : "";
         success = MatchLoginUser(document, session.userId, session.password, &session);
         if (strstr(document, "<USER>")) RememberLoginId(session.userId);

@@ -7,17 +7,6 @@
 
 Session session;
 
-namespace {
-
-template <size_t limit, size_t capacity>
-void ExtractInto(const char* text, const char* name, char (&field)[capacity])
-{
-    static_assert(limit < capacity, "the field cannot hold a value at the login's limit");
-    ExtractTag(text, name, field, limit);
-}
-
-}  // namespace
-
 bool MatchLoginUser(const char* document, const char* userId, const char* password, Session* target)
 {
     if (!document || !userId || !password || !target) return false;
@@ -38,18 +27,18 @@ bool MatchLoginUser(const char* document, const char* userId, const char* passwo
         ProgramEntry* programs;
         int programCount;
         if (!BuildProgramTable(document, &programs, &programCount)) return false;
-        ExtractInto<100>(users.record, "USERNAME", target->userName);
+        ExtractTagInto<100>(users.record, "USERNAME", target->userName);
         char admin[17];
         ExtractTag(users.record, "USERADMIN", admin, 16);
         target->isAdmin = strcmp(admin, "YES") == 0;
-        ExtractInto<1024>(users.record, "PROGRAMOK", target->permittedPrograms);
-        ExtractInto<1024>(document, "HEADER", target->header);
-        ExtractInto<100>(document, "MYSQL_DSN", target->mysqlDataSource);
-        ExtractInto<100>(document, "MYSQL_ROOT", target->mysqlUser);
-        ExtractInto<100>(document, "MYSQL_PWD", target->mysqlPassword);
-        ExtractInto<100>(document, "MSSQL_DSN", target->sqlServerDataSource);
-        ExtractInto<100>(document, "MSSQL_ROOT", target->sqlServerUser);
-        ExtractInto<100>(document, "MSSQL_PWD", target->sqlServerPassword);
+        ExtractTagInto<1024>(users.record, "PROGRAMOK", target->permittedPrograms);
+        ExtractTagInto<1024>(document, "HEADER", target->header);
+        ExtractTagInto<100>(document, "MYSQL_DSN", target->mysqlDataSource);
+        ExtractTagInto<100>(document, "MYSQL_ROOT", target->mysqlUser);
+        ExtractTagInto<100>(document, "MYSQL_PWD", target->mysqlPassword);
+        ExtractTagInto<100>(document, "MSSQL_DSN", target->sqlServerDataSource);
+        ExtractTagInto<100>(document, "MSSQL_ROOT", target->sqlServerUser);
+        ExtractTagInto<100>(document, "MSSQL_PWD", target->sqlServerPassword);
         free(target->programs);
         target->programs = programs;
         target->programCount = programCount;
