@@ -685,7 +685,11 @@ void DeleteRememberedLoginKey()
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, LoginKeyPath);
 }
 
-SavedLogin::SavedLogin() : existed(ReadRememberedLogin(&value)) {}
+// In the body: value must be constructed before the registry is read into it.
+SavedLogin::SavedLogin() : existed(false)
+{
+    existed = ReadRememberedLogin(&value);
+}
 
 SavedLogin::~SavedLogin()
 {
