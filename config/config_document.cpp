@@ -1,7 +1,7 @@
 #include "config/config_document.h"
 
 #include "config/scrambled_file.h"
-#include "shell/process_state.h"
+#include "support/process_state.h"
 #include "support/bounded_text.h"
 #include "support/platform.h"
 

@@ -1,6 +1,6 @@
 #include "shell/dialog_utils.h"
 
-#include "shell/process_state.h"
+#include "support/process_state.h"
 #include "support/bounded_text.h"
 
 #include <commctrl.h>

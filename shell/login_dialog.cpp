@@ -3,7 +3,7 @@
 #include "config/config_document.h"
 #include "config/scrambled_file.h"
 #include "shell/dialog_utils.h"
-#include "shell/process_state.h"
+#include "support/process_state.h"
 #include "shell/session.h"
 #include "shell/shell_ids.h"
 #include "support/registry_key.h"

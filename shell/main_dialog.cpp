@@ -2,7 +2,7 @@
 
 #include "admin/admin_menu.h"
 #include "shell/dialog_utils.h"
-#include "shell/process_state.h"
+#include "support/process_state.h"
 #include "shell/program_launch.h"
 #include "shell/session.h"
 #include "shell/shell_ids.h"

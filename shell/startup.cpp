@@ -3,7 +3,7 @@
 #include "db/odbc_api.h"
 #include "shell/login_dialog.h"
 #include "shell/main_dialog.h"
-#include "shell/process_state.h"
+#include "support/process_state.h"
 
 #include <commctrl.h>
 

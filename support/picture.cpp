@@ -1,6 +1,6 @@
 #include "support/picture.h"
 
-#include "shell/process_state.h"
+#include "support/process_state.h"
 #include "support/bounded_text.h"
 
 #include <ole2.h>

@@ -2,7 +2,7 @@
 // failed save leaves the old file whole.
 #include "config/config_document.h"
 
-#include "shell/process_state.h"
+#include "support/process_state.h"
 #include "support/bounded_text.h"
 #include "tests/config/config_test_support.h"
 #include "tests/harness/test_files.h"

@@ -1,6 +1,6 @@
 #include "tests/harness/dialog_test.h"
 
-#include "shell/process_state.h"
+#include "support/process_state.h"
 
 #include <deque>
 

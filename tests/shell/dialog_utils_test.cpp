@@ -2,7 +2,7 @@
 // test's own), list views made here, and the real file choosers driven from inside their own loop.
 #include "shell/dialog_utils.h"
 
-#include "shell/process_state.h"
+#include "support/process_state.h"
 #include "shell/shell_ids.h"
 #include "tests/harness/dialog_test.h"
 #include "tests/harness/test_files.h"

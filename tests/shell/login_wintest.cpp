@@ -5,7 +5,7 @@
 #include "shell/login_dialog.h"
 
 #include "config/config_document.h"
-#include "shell/process_state.h"
+#include "support/process_state.h"
 #include "shell/session.h"
 #include "shell/shell_ids.h"
 #include "tests/harness/dialog_test.h"

@@ -3,7 +3,7 @@
 #include "shell/startup.h"
 
 #include "db/odbc_api.h"
-#include "shell/process_state.h"
+#include "support/process_state.h"
 #include "shell/shell_ids.h"
 #include "tests/harness/dialog_test.h"
 #include "tests/harness/message_box_capture.h"

@@ -2,7 +2,7 @@
 // 100 users with every field at its limit and 1000-character permitted lists.
 #include "config/config_document.h"
 #include "config/scrambled_file.h"
-#include "shell/process_state.h"
+#include "support/process_state.h"
 #include "shell/session.h"
 #include "support/bounded_text.h"
 

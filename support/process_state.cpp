@@ -1,4 +1,4 @@
-#include "shell/process_state.h"
+#include "support/process_state.h"
 
 #include <stdlib.h>
 

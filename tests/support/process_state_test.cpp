@@ -1,5 +1,5 @@
 // The file test and the document slot of the process-wide values, in both builds.
-#include "shell/process_state.h"
+#include "support/process_state.h"
 
 #include "tests/harness/test_files.h"
 
