@@ -179,6 +179,7 @@ TEST_F(StandIn, DataFilesConnectByConnectionString)
         EXPECT_EQ(connection->environment, (SQLHENV)nullptr);
         ASSERT_EQ(boxes.Count(), 1u);
         EXPECT_EQ(boxes.Boxes()[0].caption, "ODBC error");
+        EXPECT_NE(boxes.Boxes()[0].text.find(dataSource.size() > 255 ? "255" : "259"), std::string::npos);
         connection->Destroy(3);
     }
 }
