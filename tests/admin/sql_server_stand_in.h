@@ -14,7 +14,7 @@ inline std::string StandInPath(const std::string& suffix = "")
     return path[0] == '/' ? "Z:" + path : path;
 }
 
-// Lines of the file that start with prefix, without it.
+// The lines of the state (suffix "") or of the log (".log") that start with prefix, without it.
 inline std::vector<std::string> StandInLines(const std::string& suffix, const std::string& prefix)
 {
     std::vector<std::string> lines;
@@ -24,8 +24,8 @@ inline std::vector<std::string> StandInLines(const std::string& suffix, const st
     return lines;
 }
 
-// A fresh state: the login "sa" (password SAPWD) the tools connect with, then the given lines
-// ("login\tname\tpassword\trole,role", "database\tname", "fail\tstatement\tstate\tnative\tmessage").
+// A fresh state and an empty log: the login "sa" (password SAPWD) the tools connect with, then the
+// given lines ("login\tname\tpassword\trole,role", "database\tname", "fail\tstatement\t...").
 inline void SeedStandIn(const std::vector<std::string>& lines)
 {
     std::string text = "login\tsa\tSAPWD\tsysadmin\n";
@@ -34,15 +34,5 @@ inline void SeedStandIn(const std::vector<std::string>& lines)
     WriteBytes(StandInPath(".log"), "");
 }
 
-// Every login but "sa" as "name\tpassword\troles", in the state's order.
-inline std::vector<std::string> StandInLogins()
-{
-    std::vector<std::string> logins;
-    for (const std::string& login : StandInLines("", "login\t"))
-        if (login.compare(0, 3, "sa\t") != 0) logins.push_back(login);
-    return logins;
-}
-
-// The statements received since the log was last cleared, in order.
+// The statements received since the log was last emptied, in order.
 inline std::vector<std::string> StandInStatements() { return StandInLines(".log", "SQLExecDirect "); }
-inline void ClearStandInStatements() { WriteBytes(StandInPath(".log"), ""); }
