@@ -1,6 +1,5 @@
 // Helpers of the connection and cursor tests: the "ODBC error" boxes a test provoked (with the mouse
-// cursor that was set when each appeared), connections on the heap as the callers make them, and a
-// few readers of cursors.
+// cursor set when each appeared), connections made as the server tools make them, rows as text.
 #pragma once
 
 #include "db/odbc_api.h"
@@ -24,7 +23,7 @@ struct OdbcBox {
     bool arrowCursor;  // the standard arrow was the mouse cursor when the box appeared
 };
 
-// Boxes shown while an instance lives (answered with OK, never shown on screen).
+// Boxes shown while an instance lives (answered with OK, never shown).
 class OdbcBoxLog {
 public:
     OdbcBoxLog()
@@ -34,18 +33,17 @@ public:
             arrows.push_back(GetCursor() == LoadCursorA(nullptr, IDC_ARROW));
             return IDOK;
         });
-#else
-        ClearRecordedMessageBoxes();
 #endif
-        SetCursor(nullptr);  // so that only the box's own SetCursor can make it an arrow
+        Clear();
     }
     std::vector<OdbcBox> Boxes() const
     {
         std::vector<OdbcBox> boxes;
 #ifdef _WIN32
-        const std::vector<CapturedMessageBox>& captured = capture.Boxes();
-        for (size_t i = 0; i < captured.size(); i++)
-            boxes.push_back({captured[i].text, captured[i].caption, captured[i].style, i < arrows.size() && arrows[i]});
+        for (size_t i = 0; i < capture.Count(); i++) {
+            const CapturedMessageBox& box = capture.Boxes()[i];
+            boxes.push_back({box.text, box.caption, box.style, i < arrows.size() && arrows[i]});
+        }
 #else
         for (int i = 0; i < RecordedMessageBoxCount(); i++) {
             const RecordedMessageBox* box = RecordedMessageBoxAt(i);
@@ -55,6 +53,7 @@ public:
         return boxes;
     }
     size_t Count() const { return Boxes().size(); }
+    // Forgets the boxes so far and sets no cursor, so only a box's own SetCursor makes an arrow.
     void Clear()
     {
 #ifdef _WIN32
@@ -73,7 +72,7 @@ private:
 #endif
 };
 
-// A connection made the way the server tools make theirs: on the heap, Init, Open.
+// On the heap and initialised, as the server tools make their connections; not yet opened.
 inline OdbcConnection* NewConnection(const std::string& dataSource, const std::string& user,
                                      const std::string& password, int manualCommit)
 {
@@ -81,20 +80,7 @@ inline OdbcConnection* NewConnection(const std::string& dataSource, const std::s
     return connection->Init(dataSource.c_str(), user.c_str(), password.c_str(), manualCommit);
 }
 
-// Every row of a cursor from the current one on, as "value|value|..." lines.
-inline std::vector<std::string> RemainingRows(OdbcCursor* cursor)
-{
-    std::vector<std::string> rows;
-    while (cursor->status == 0) {
-        std::string row;
-        for (int i = 1; i <= cursor->columnCount; i++) row += (i > 1 ? "|" : "") + std::string(cursor->ColumnByIndex(i));
-        rows.push_back(row);
-        cursor->Fetch(1);
-    }
-    return rows;
-}
-
-// The values of the current row, "|"-joined.
+// The current row's values joined by "|".
 inline std::string CurrentRow(OdbcCursor* cursor)
 {
     std::string row;
@@ -102,9 +88,10 @@ inline std::string CurrentRow(OdbcCursor* cursor)
     return row;
 }
 
-// Binds the driver manager for a test that connects (and keeps it mapped, see test_server.h).
-inline bool BindDriverManager()
+// The rows from the current one on, read the way the server tools read them.
+inline std::vector<std::string> RemainingRows(OdbcCursor* cursor)
 {
-    KeepOdbcLibrariesMapped();
-    return LoadOdbcApi() != 0;
+    std::vector<std::string> rows;
+    for (; cursor->status == 0; cursor->Fetch(1)) rows.push_back(CurrentRow(cursor));
+    return rows;
 }

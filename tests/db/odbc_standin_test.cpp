@@ -1,46 +1,30 @@
 // OdbcConnection and OdbcCursor through the real driver manager against the SQL Server stand-in
 // driver (tests/db/sqlserver_standin): what reaches the driver, and how driver answers are read.
 #include "tests/db/db_test_support.h"
-#include "tests/harness/test_files.h"
+#include "tests/db/sqlserver_standin/standin_files.h"
 
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <string>
 #include <vector>
 
 namespace {
 
-// The stand-in's state file and call log, as this build's programs reach them.
-std::string StandInPath(const char* suffix)
-{
-    std::string path = EnvironmentValue("MV_SQLSERVER_STATE") + suffix;
-#ifdef _WIN32
-    if (!path.empty() && path[0] == '/') path = "Z:" + path;
-#endif
-    return path;
-}
-
 class StandIn : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(BindDriverManager()); }
+    void SetUp() override
+    {
+        KeepOdbcLibrariesMapped();
+        ASSERT_EQ(LoadOdbcApi(), 1);
+    }
     void TearDown() override { UnloadOdbcApi(); }
 
-    // Seeds the state (the login sa/geheim always exists) and starts a fresh call log.
+    // Seeds the state; the login sa/geheim always exists.
     void Seed(const std::string& dbms, const std::string& more = "")
     {
-        ASSERT_TRUE(WriteBytes(StandInPath(""), "dbms\t" + dbms + "\nlogin\tsa\tgeheim\tsysadmin\n" + more));
-        RemoveTree(StandInPath(".log"));
+        ASSERT_TRUE(SeedStandIn("dbms\t" + dbms + "\nlogin\tsa\tgeheim\tsysadmin\n" + more));
     }
-    // The log lines that start with prefix.
-    std::vector<std::string> Calls(const std::string& prefix)
-    {
-        std::istringstream log(ReadBytes(StandInPath(".log")));
-        std::vector<std::string> lines;
-        for (std::string line; std::getline(log, line);)
-            if (line.compare(0, prefix.size(), prefix) == 0) lines.push_back(line.substr(prefix.size()));
-        return lines;
-    }
+    std::vector<std::string> Calls(const std::string& prefix) { return StandInCalls(prefix); }
     OdbcConnection* Open(const std::string& dataSource, const char* password = "geheim")
     {
         OdbcConnection* connection = NewConnection(dataSource, "sa", password, 0);
@@ -49,8 +33,8 @@ protected:
     }
 };
 
-// The SqlServer kind: ODBC 3 asked for after connecting, autocommit on, the cursor's attributes in
-// order with the fetched-rows target written by the driver. Values: bits in the driver's T/F/-1
+// The SqlServer kind: an ODBC 2 environment, autocommit on, the cursor's attributes in order with
+// the fetched-rows target written by the driver. Values: bits in the driver's T/F/-1
 // forms, sizes adjusted, a value longer than its room cut, a name longer than 255 cut, NULL empty.
 // A failing statement shows the driver's message; a box without a diagnostic says so.
 TEST_F(StandIn, SqlServerCursorSetUpAndValues)
@@ -63,9 +47,7 @@ TEST_F(StandIn, SqlServerCursorSetUpAndValues)
          "row\tTrue\t\t\t\t4\nrow\t0\t\t\t\t5\n");
     OdbcBoxLog boxes;
     OdbcConnection* connection = Open("MV_MSSQL");
-    ASSERT_NE(connection->connection, (SQLHDBC)nullptr);
     EXPECT_EQ(connection->kind, DatabaseKind::SqlServer);
-    EXPECT_EQ(connection->initialFetch, 1);
     EXPECT_EQ(Calls("SQLConnect "), (std::vector<std::string>{"MV_MSSQL|sa|geheim"}));
     EXPECT_EQ(Calls("SQLSetConnectAttr 102 "), (std::vector<std::string>{"1 0"}));
     // An ODBC 2 environment: the driver manager tells the driver so, and the program's later request
@@ -80,10 +62,9 @@ TEST_F(StandIn, SqlServerCursorSetUpAndValues)
     EXPECT_EQ(std::vector<uint32_t>(cursor->columnSizes, cursor->columnSizes + 5),
               (std::vector<uint32_t>{32, 32, 255, 65535, 32}));
     EXPECT_EQ(std::string(cursor->columnNames[4]), longName.substr(0, 255));
-    EXPECT_EQ(CurrentRow(cursor), "1|" + longValue.substr(0, 33) + "|" + longValue.substr(0, 256) + "|x|1");
-    cursor->Fetch(1);
-    EXPECT_EQ(CurrentRow(cursor), "0||a|b|2");
-    EXPECT_EQ(RemainingRows(cursor), (std::vector<std::string>{"0||a|b|2", "11|q|r|s|3", "1rue||||4", "0||||5"}));
+    EXPECT_EQ(RemainingRows(cursor), (std::vector<std::string>{"1|" + longValue.substr(0, 33) + "|" +
+                                                                   longValue.substr(0, 256) + "|x|1",
+                                                               "0||a|b|2", "11|q|r|s|3", "1rue||||4", "0||||5"}));
     EXPECT_EQ(cursor->rowStatus, 0u);
     EXPECT_EQ(boxes.Count(), 0u);
 
@@ -97,22 +78,11 @@ TEST_F(StandIn, SqlServerCursorSetUpAndValues)
     EXPECT_NE(boxes.Boxes()[1].text.find("The server principal 'sa' already exists."), std::string::npos);
     EXPECT_EQ(Calls("SQLEndTran").size(), 0u);
 
-    ShowOdbcError(connection->environment, connection->connection, nullptr, nullptr);
-    std::vector<OdbcBox> shown = boxes.Boxes();
-    ASSERT_EQ(shown.size(), 3u);
-    EXPECT_EQ(shown[2].caption, "ODBC error");
-    EXPECT_EQ(shown[2].style, (unsigned)MB_SYSTEMMODAL);
-    EXPECT_TRUE(shown[2].arrowCursor);
-    EXPECT_FALSE(shown[2].text.empty());
+    ShowOdbcError(connection->environment, connection->connection, nullptr, nullptr);  // nothing to report
+    ASSERT_EQ(boxes.Count(), 3u);
+    EXPECT_EQ(boxes.Boxes()[2].caption, "ODBC error");
+    EXPECT_FALSE(boxes.Boxes()[2].text.empty());
     connection->Destroy(3);
-
-    // A login the server refuses: one box with its message, both handles freed.
-    boxes.Clear();
-    OdbcConnection* refused = Open("MV_MSSQL", "wrong");
-    EXPECT_EQ(refused->environment, (SQLHENV)nullptr);
-    ASSERT_EQ(boxes.Count(), 1u);
-    EXPECT_NE(boxes.Boxes()[0].text.find("Login failed for user 'sa'."), std::string::npos);
-    refused->Destroy(3);
 }
 
 // Every DBMS name of the kind table, through a real connect; the extra call of the MySQL kind; a
@@ -175,10 +145,10 @@ TEST_F(StandIn, DataFilesConnectByConnectionString)
         Seed("ACCESS");
         OdbcConnection* connection = Open(dataSource);
         EXPECT_EQ(Calls("SQLDriverConnect").size() + Calls("SQLConnect").size(), 0u);
-        EXPECT_EQ(connection->connection, (SQLHDBC)nullptr);
-        EXPECT_EQ(connection->environment, (SQLHENV)nullptr);
+        EXPECT_TRUE(connection->environment == nullptr && connection->connection == nullptr);
         ASSERT_EQ(boxes.Count(), 1u);
         EXPECT_EQ(boxes.Boxes()[0].caption, "ODBC error");
+        EXPECT_NE(boxes.Boxes()[0].text.find(dataSource.size() > 255 ? "255" : "259"), std::string::npos);
         connection->Destroy(3);
     }
 }
