@@ -7,7 +7,7 @@
 #include "shell/session.h"
 #include "support/bounded_text.h"
 #include "support/process_state.h"
-#include "tests/admin/sql_server_stand_in.h"
+#include "tests/db/sqlserver_standin/standin_files.h"
 #include "tests/harness/dialog_test.h"
 #include "tests/harness/message_box_capture.h"
 
@@ -16,12 +16,32 @@
 #include <commdlg.h>
 #include <stdio.h>
 
+#include <sstream>
+
 using Strings = std::vector<std::string>;
 
 namespace {
 
 const std::string rolesOfAlfa = "select * from \"sys\".\"syslogins\" where \"name\" = 'alfa'";
 const std::string loginList = "select * from \"sys\".\"sql_logins\" order by \"name\"";
+
+// A fresh stand-in: the login "sa" (password SAPWD) the tools connect with, then these state lines.
+void Seed(const Strings& lines)
+{
+    std::string text = "login\tsa\tSAPWD\tsysadmin\n";
+    for (const std::string& line : lines) text += line + "\n";
+    ASSERT_TRUE(SeedStandIn(text));
+}
+
+// The state's lines that start with prefix, without it.
+Strings StateLines(const std::string& prefix)
+{
+    std::istringstream state(StandInState());
+    Strings lines;
+    for (std::string line; std::getline(state, line);)
+        if (line.compare(0, prefix.size(), prefix) == 0) lines.push_back(line.substr(prefix.size()));
+    return lines;
+}
 
 // The role boxes 401..408 as "0"/"1", read and set.
 std::string Boxes(HWND dialog)
@@ -88,7 +108,7 @@ protected:
 
 TEST_F(SqlServerTools, RolesShowWhenTheListClosesAndModifySendsOnlyTheDifferencesInRoleOrder)
 {
-    SeedStandIn({"login\tzeta\tZ\t", "login\talfa\tA\tsysadmin,diskadmin",
+    Seed({"login\tzeta\tZ\t", "login\talfa\tA\tsysadmin,diskadmin",
                  "fail\tEXEC sp_addsrvrolemember 'alfa', 'sysadmin'\t42000\t15247\tNo permission."});
     EXPECT_TRUE(RunTool(ShowSqlServerLoginManager, [&](HWND dialog) {
         EXPECT_EQ(ComboItems(dialog, IDC_MSSQL_LOGINS), (Strings{"alfa", "sa", "zeta"}));
@@ -115,17 +135,17 @@ TEST_F(SqlServerTools, RolesShowWhenTheListClosesAndModifySendsOnlyTheDifference
         EXPECT_TRUE(IsWindowVisible(dialog));
         SendMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
     }));
-    EXPECT_EQ(StandInStatements(),
+    EXPECT_EQ(StandInCalls("SQLExecDirect "),
               (Strings{loginList, rolesOfAlfa, rolesOfAlfa, rolesOfAlfa, rolesOfAlfa,
                        "EXEC sp_dropsrvrolemember 'alfa', 'sysadmin'", "EXEC sp_addsrvrolemember 'alfa', 'serveradmin'",
                        "EXEC sp_addsrvrolemember 'alfa', 'bulkadmin'", rolesOfAlfa, "EXEC sp_addsrvrolemember 'alfa', 'sysadmin'",
                        "EXEC sp_addsrvrolemember 'alfa', 'securityadmin'", rolesOfAlfa}));
-    EXPECT_EQ(StandInLines("", "login\talfa\t"), Strings{"A\tdiskadmin,serveradmin,bulkadmin,securityadmin"});
+    EXPECT_EQ(StateLines("login\talfa\t"), Strings{"A\tdiskadmin,serveradmin,bulkadmin,securityadmin"});
 }
 
 TEST_F(SqlServerTools, CreateChecksThePasswordsSendsThemInUpperCaseAndAddsTheCheckedRolesInOrder)
 {
-    SeedStandIn({"login\talfa\tA\t"});
+    Seed({"login\talfa\tA\t"});
     RunTool(ShowSqlServerLoginManager, [&](HWND dialog) {
         SetText(dialog, IDC_MSSQL_USER_NAME, "uj");
         TypeText(dialog, IDC_MSSQL_PASSWORD, "titok");
@@ -149,18 +169,18 @@ TEST_F(SqlServerTools, CreateChecksThePasswordsSendsThemInUpperCaseAndAddsTheChe
         Click(dialog, IDC_MSSQL_EXIT);
     });
     EXPECT_EQ(boxes.Count(), 1u);
-    EXPECT_EQ(StandInStatements(),
+    EXPECT_EQ(StandInCalls("SQLExecDirect "),
               (Strings{loginList, "EXEC sp_addlogin 'uj', @passwd = 'TITOK'", "EXEC sp_addsrvrolemember 'uj', 'sysadmin'",
                        "EXEC sp_addsrvrolemember 'uj', 'serveradmin'", loginList, "EXEC sp_addlogin 'alfa', @passwd = ''",
                        "EXEC sp_addlogin 'ures', @passwd = ''", "EXEC sp_addsrvrolemember 'ures', 'securityadmin'", loginList}));
-    EXPECT_EQ(StandInLines("", "login\t"), (Strings{"sa\tSAPWD\tsysadmin", "alfa\tA\t", "uj\tTITOK\tsysadmin,serveradmin",
+    EXPECT_EQ(StateLines("login\t"), (Strings{"sa\tSAPWD\tsysadmin", "alfa\tA\t", "uj\tTITOK\tsysadmin,serveradmin",
                                                     "ures\t\tsecurityadmin"}));
 }
 
 TEST_F(SqlServerTools, DeleteAsksAboutTheStatementAndAQuotedNameDoesWhatWasTypedAndNothingMore)
 {
     // Unescaped, "EXEC sp_droplogin 'O'Brien'" would drop the login O.
-    SeedStandIn({"login\tO\tX\t", "login\t" + std::string(70, 'h') + "\tH\t"});
+    Seed({"login\tO\tX\t", "login\t" + std::string(70, 'h') + "\tH\t"});
     int answer = IDNO;
     boxes.AnswerWith([&](const CapturedMessageBox&) { return answer; });
     RunTool(ShowSqlServerLoginManager, [&](HWND dialog) {
@@ -184,7 +204,7 @@ TEST_F(SqlServerTools, DeleteAsksAboutTheStatementAndAQuotedNameDoesWhatWasTyped
         EXPECT_EQ(Text(dialog, IDC_MSSQL_USER_NAME) + " " + Boxes(dialog), "O'Brien 00000100");
         SetBoxes(dialog, "10000000");
         Click(dialog, IDC_MSSQL_MODIFY);
-        EXPECT_EQ(StandInLines("", "login\tO"), (Strings{"\tX\t", "'Brien\tA'B\tsysadmin"}));
+        EXPECT_EQ(StateLines("login\tO"), (Strings{"\tX\t", "'Brien\tA'B\tsysadmin"}));
         Click(dialog, IDC_MSSQL_DELETE);
         Click(dialog, IDC_MSSQL_EXIT);
     });
@@ -194,8 +214,8 @@ TEST_F(SqlServerTools, DeleteAsksAboutTheStatementAndAQuotedNameDoesWhatWasTyped
     EXPECT_EQ(texts[0] + texts[1], ask + "EXEC sp_droplogin ''" + ask + "EXEC sp_droplogin ''");
     EXPECT_EQ(texts[2].substr(0, 12) + texts[3], "ODBC error: Figyelem: Legfeljebb 63 karakter adható meg!");
     EXPECT_EQ(texts[4], ask + "EXEC sp_droplogin 'O''Brien'");
-    EXPECT_EQ(StandInLines(".log", "SQLExecDirect EXEC sp_droplogin").size(), 2u);
-    EXPECT_EQ(StandInLines("", "login\t").size(), 3u);
+    EXPECT_EQ(StandInCalls("SQLExecDirect EXEC sp_droplogin").size(), 2u);
+    EXPECT_EQ(StateLines("login\t").size(), 3u);
 }
 
 namespace {
@@ -214,8 +234,8 @@ BOOL WINAPI FakeSaveChooser(OPENFILENAMEA* request)
 
 TEST_F(SqlServerTools, BackupProposesADatedFileChecksItsParametersAndStaysOpenAfterAFailure)
 {
-    SeedStandIn({"database\tsales", "database\tx]y", "database\tmaster"});
-    std::string folder = StandInPath();  // a folder the stand-in (a host library) can write, as Z:
+    Seed({"database\tsales", "database\tx]y", "database\tmaster"});
+    std::string folder = StandInPath("");  // a folder the stand-in (a host library) can write, as Z:
     folder.erase(folder.find_last_of('/') + 1);
     for (char& c : folder) c = c == '/' ? '\\' : c;
     const std::string file = folder + "x]y.bak", missing = folder + "nincs\\x.bak";
@@ -254,7 +274,7 @@ TEST_F(SqlServerTools, BackupProposesADatedFileChecksItsParametersAndStaysOpenAf
     EXPECT_EQ(texts[0] + texts[1], "Hibaüzenet: A paraméterek kitöltése hiányos!Hibaüzenet: A paraméterek kitöltése hiányos!");
     EXPECT_EQ(texts[2].substr(0, 12) + texts[3], "ODBC error: Hibaüzenet: A mentés sikertelen!");
     EXPECT_EQ(texts[4], "Üzenet: A(z) 'x]y' adatbázis mentése '" + file + "' néven lefutott!");
-    EXPECT_EQ(StandInLines(".log", "SQLExecDirect BACKUP DATABASE [x]]y] TO DISK = '" + file +
+    EXPECT_EQ(StandInCalls("SQLExecDirect BACKUP DATABASE [x]]y] TO DISK = '" + file +
                                        "' WITH NOFORMAT, INIT, NAME = 'HETI', NOREWIND, NOUNLOAD, NOSKIP").size(), 1u);
     EXPECT_EQ(ReadBytes(file).substr(0, 23), "backup of database x]y\n");
 

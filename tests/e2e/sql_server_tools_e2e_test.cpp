@@ -5,7 +5,7 @@
 
 #include "admin/admin_ids.h"
 #include "shell/shell_ids.h"
-#include "tests/admin/sql_server_stand_in.h"
+#include "tests/db/sqlserver_standin/standin_files.h"
 #include "tests/harness/test_documents.h"
 
 #include <gtest/gtest.h>
@@ -13,7 +13,7 @@
 TEST(SqlServerToolsE2e, AnAdministratorOpensBothToolsFromTheMenu)
 {
     e2e::SavedLogin remembered;
-    SeedStandIn({"login\talfa\tA\t", "database\tkonyveles", "database\tberek"});
+    SeedStandIn("login\tsa\tSAPWD\tsysadmin\nlogin\talfa\tA\t\ndatabase\tkonyveles\ndatabase\tberek\n");
     e2e::StartDirectory start({{"Marvitelkon.ini", Scramble(Document("E2E Kft.", "", UserLine("Admin", "ADMIN", "TITOK", "YES"),
                                                                      DataSourceFields("MYSQL", "", "", ""),
                                                                      DataSourceFields("MSSQL", "MV_MSSQL", "sa", "SAPWD")))}});
@@ -39,7 +39,7 @@ TEST(SqlServerToolsE2e, AnAdministratorOpensBothToolsFromTheMenu)
         tool.close ? e2e::Click(dialog, tool.close) : e2e::PressCloseBox(dialog);
         EXPECT_TRUE(e2e::WaitForGone(dialog));
     }
-    EXPECT_EQ(StandInLines(".log", "SQLConnect MV_MSSQL|sa|SAPWD").size(), 2u);
+    EXPECT_EQ(StandInCalls("SQLConnect MV_MSSQL|sa|SAPWD").size(), 2u);
     e2e::Close(main);
     EXPECT_TRUE(launcher.ExpectExit());
 }
