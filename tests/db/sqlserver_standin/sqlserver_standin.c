@@ -19,7 +19,9 @@
  *
  * Statements are answered from the scripted results and failures first, then from the table of
  * known statements below (catalog queries and system procedures), each a pattern whose '%s' takes
- * a text up to the pattern's next character; anything else fails with 42000 as the server does.
+ * a text up to the pattern's next character (between quotes or brackets, a value whose doubled
+ * closing character stands for itself, as the server reads it); anything else fails with 42000 as
+ * the server does.
  * Cursors scroll as the ODBC rules say: before the start a relative fetch of 0 or less stays there
  * and answers SQL_NO_DATA. */
 #include <sql.h>
