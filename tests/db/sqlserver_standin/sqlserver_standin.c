@@ -19,7 +19,9 @@
  *
  * Statements are answered from the scripted results and failures first, then from the table of
  * known statements below (catalog queries and system procedures), each a pattern whose '%s' takes
- * a text up to the pattern's next character; anything else fails with 42000 as the server does.
+ * a text up to the pattern's next character (between quotes or brackets, a value whose doubled
+ * closing character stands for itself, as the server reads it); anything else fails with 42000 as
+ * the server does.
  * Cursors scroll as the ODBC rules say: before the start a relative fetch of 0 or less stays there
  * and answers SQL_NO_DATA. */
 #include <sql.h>
@@ -389,14 +391,39 @@ static Diagnostics* DiagnosticsOf(SQLSMALLINT type, SQLHANDLE handle)
 
 /* ---- statements ---- */
 
+/* A "%s" between quotes ('%s') or brackets ([%s]) takes a value as the server reads one: up to the
+ * closing character that is not doubled, each doubled one taken once. Returns the end, or null. */
+static const char* TakeDelimited(const char* text, char close, char* arg, size_t capacity)
+{
+    size_t length = 0;
+    for (; *text; text++) {
+        if (*text == close) {
+            if (text[1] != close) break;
+            text++;
+        }
+        if (length + 1 < capacity) arg[length++] = *text;
+    }
+    arg[length] = '\0';
+    return *text ? text : NULL;
+}
+
 /* Case-insensitive match of a pattern whose "%s" takes a text up to the pattern's next character
- * (or to the end); blanks in the pattern match any run of blanks. Captures go to args. */
+ * (or to the end), or a delimited value as above; blanks in the pattern match any run of blanks.
+ * Captures go to args. */
 static int Match(const char* pattern, const char* text, char args[][256], int maxArgs)
 {
     int count = 0;
+    const char* start = pattern;
     while (*pattern) {
         if (pattern[0] == '%' && pattern[1] == 's') {
+            char open = pattern > start ? pattern[-1] : '\0';
             pattern += 2;
+            if ((open == '\'' && *pattern == '\'') || (open == '[' && *pattern == ']')) {
+                if (count >= maxArgs) return 0;
+                text = TakeDelimited(text, *pattern, args[count++], 256);
+                if (!text) return 0;
+                continue;
+            }
             const char* end = *pattern ? strchr(text, *pattern) : text + strlen(text);
             if (!end || count >= maxArgs) return 0;
             snprintf(args[count++], 256, "%.*s", (int)(end - text), text);

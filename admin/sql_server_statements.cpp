@@ -1,0 +1,90 @@
+#include "admin/sql_server_statements.h"
+
+const char* const sqlServerRoles[sqlServerRoleCount] = {
+    "sysadmin", "securityadmin", "serveradmin", "setupadmin", "processadmin", "diskadmin", "dbcreator", "bulkadmin",
+};
+
+const char* const sqlServerLoginListQuery = "select * from \"sys\".\"sql_logins\" order by \"name\"";
+const char* const sqlServerDatabaseListQuery = "select * from \"sys\".\"databases\" order by \"name\"";
+
+bool FillStatement(char* target, size_t capacity, const char* pattern, const char* const* values, int valueCount)
+{
+    if (!target || capacity == 0) return false;
+    size_t length = 0;
+    int next = 0;
+    auto put = [&](char c) {
+        if (length + 1 >= capacity) return false;
+        target[length++] = c;
+        return true;
+    };
+    for (const char* p = pattern; *p; p++) {
+        if (p[0] == '%' && p[1] == 's') {
+            const char* value = next < valueCount && values[next] ? values[next] : "";
+            next++;
+            char doubled = p > pattern && p[-1] == '\'' ? '\'' : p > pattern && p[-1] == '[' ? ']' : '\0';
+            for (const char* v = value; *v; v++) {
+                if ((*v == doubled && !put(*v)) || !put(*v)) {
+                    target[0] = '\0';
+                    return false;
+                }
+            }
+            p++;
+        } else if (!put(*p)) {
+            target[0] = '\0';
+            return false;
+        }
+    }
+    target[length] = '\0';
+    return true;
+}
+
+bool BuildLoginRolesQuery(char* target, size_t capacity, const char* login)
+{
+    const char* values[] = {login};
+    return FillStatement(target, capacity, "select * from \"sys\".\"syslogins\" where \"name\" = '%s'", values, 1);
+}
+
+bool BuildDropLogin(char* target, size_t capacity, const char* login)
+{
+    const char* values[] = {login};
+    return FillStatement(target, capacity, "EXEC sp_droplogin '%s'", values, 1);
+}
+
+bool BuildRoleChange(char* target, size_t capacity, bool add, const char* login, const char* role)
+{
+    const char* values[] = {login, role};
+    return FillStatement(target, capacity,
+                         add ? "EXEC sp_addsrvrolemember '%s', '%s'" : "EXEC sp_dropsrvrolemember '%s', '%s'", values, 2);
+}
+
+bool BuildCreateLogin(char* target, size_t capacity, const char* login, const char* password)
+{
+    const char* values[] = {login, password};
+    return FillStatement(target, capacity, "EXEC sp_addlogin '%s', @passwd = '%s'", values, 2);
+}
+
+bool BuildBackupStatement(char* target, size_t capacity, const char* database, const char* file, const char* backupName)
+{
+    const char* values[] = {database, file, backupName};
+    return FillStatement(target, capacity,
+                         "BACKUP DATABASE [%s] TO DISK = '%s' WITH NOFORMAT, INIT, NAME = '%s', NOREWIND, NOUNLOAD, NOSKIP",
+                         values, 3);
+}
+
+bool BuildBackupFileName(char* target, size_t capacity, const char* directory, const char* database, const char* isoDate)
+{
+    const char* values[] = {directory, database, isoDate};
+    return FillStatement(target, capacity, "%s\\%s-%s.mssql-server", values, 3);
+}
+
+long RoleValue(const char* text)
+{
+    if (!text) return 0;
+    while (*text == ' ' || *text == '\t' || *text == '\n' || *text == '\r' || *text == '\v' || *text == '\f') text++;
+    bool negative = *text == '-';
+    if (*text == '-' || *text == '+') text++;
+    long value = 0;
+    for (; *text >= '0' && *text <= '9'; text++)
+        if (value < 100000000L) value = value * 10 + (*text - '0');
+    return negative ? -value : value;
+}

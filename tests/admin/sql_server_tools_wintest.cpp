@@ -1,0 +1,288 @@
+// The SQL Server login manager and backup under Wine: the entry point opens its connection through
+// Wine's odbc32 and unixODBC to the SQL Server stand-in driver, the dialog is driven from inside its
+// modal loop, and the stand-in's state and the statements it received are read back.
+#include "admin/admin_ids.h"
+#include "admin/admin_tools.h"
+#include "db/odbc_api.h"
+#include "shell/session.h"
+#include "support/bounded_text.h"
+#include "support/process_state.h"
+#include "tests/db/sqlserver_standin/standin_files.h"
+#include "tests/harness/dialog_test.h"
+#include "tests/harness/message_box_capture.h"
+
+#include <gtest/gtest.h>
+
+#include <commdlg.h>
+#include <stdio.h>
+
+#include <sstream>
+
+using Strings = std::vector<std::string>;
+
+namespace {
+
+const std::string rolesOfAlfa = "select * from \"sys\".\"syslogins\" where \"name\" = 'alfa'";
+const std::string loginList = "select * from \"sys\".\"sql_logins\" order by \"name\"";
+
+// A fresh stand-in: the login "sa" (password SAPWD) the tools connect with, then these state lines.
+void Seed(const Strings& lines)
+{
+    std::string text = "login\tsa\tSAPWD\tsysadmin\n";
+    for (const std::string& line : lines) text += line + "\n";
+    ASSERT_TRUE(SeedStandIn(text));
+}
+
+// The state's lines that start with prefix, without it.
+Strings StateLines(const std::string& prefix)
+{
+    std::istringstream state(StandInState());
+    Strings lines;
+    for (std::string line; std::getline(state, line);)
+        if (line.compare(0, prefix.size(), prefix) == 0) lines.push_back(line.substr(prefix.size()));
+    return lines;
+}
+
+// The role boxes 401..408 as "0"/"1", read and set.
+std::string Boxes(HWND dialog)
+{
+    std::string roles;
+    for (int i = 0; i < 8; i++) roles += IsChecked(dialog, IDC_MSSQL_ROLE_FIRST + i) ? '1' : '0';
+    return roles;
+}
+void SetBoxes(HWND dialog, const std::string& roles)
+{
+    for (int i = 0; i < 8; i++) CheckDlgButton(dialog, IDC_MSSQL_ROLE_FIRST + i, roles[i] == '1' ? BST_CHECKED : BST_UNCHECKED);
+}
+
+// Picks an entry as the mouse does: the list opens, the entry is chosen, the list closes.
+void Pick(HWND dialog, int id, int index)
+{
+    SendDlgItemMessageA(dialog, id, CB_SHOWDROPDOWN, TRUE, 0);
+    SendDlgItemMessageA(dialog, id, CB_SETCURSEL, index, 0);
+    SendDlgItemMessageA(dialog, id, CB_SHOWDROPDOWN, FALSE, 0);
+}
+int Selection(HWND dialog, int id) { return (int)SendDlgItemMessageA(dialog, id, CB_GETCURSEL, 0, 0); }
+
+// Caption and text of every box so far; the capture is emptied.
+Strings Texts(MessageBoxCapture& boxes)
+{
+    Strings texts;
+    for (const CapturedMessageBox& box : boxes.Boxes()) texts.push_back(box.caption + ": " + box.text);
+    boxes.Clear();
+    return texts;
+}
+
+INT_PTR CALLBACK HostProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+
+// Opens the tool over a host dialog, so that its own dialog gets the steps; whether it showed.
+bool RunTool(int (*show)(HWND), DialogSteps steps)
+{
+    bool shown = false;
+    RunDialog("MSSQL_BACKUP", HostProc, 0, [&](HWND host) {
+        OnNextDialog([&](HWND dialog) {
+            shown = GetWindow(dialog, GW_OWNER) == host;
+            steps(dialog);
+        });
+        EXPECT_EQ(show(host), 0);
+        EndDialog(host, 0);
+    });
+    return shown;
+}
+
+class SqlServerTools : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { ASSERT_EQ(LoadOdbcApi(), 1); }
+    void SetUp() override
+    {
+        session = Session();
+        CopyText(session.sqlServerDataSource, "MV_MSSQL");
+        CopyText(session.sqlServerUser, "sa");
+        CopyText(session.sqlServerPassword, "SAPWD");
+        CopyText(startDirectory, "C:\\Apps");
+    }
+    MessageBoxCapture boxes;
+};
+
+}  // namespace
+
+TEST_F(SqlServerTools, RolesShowWhenTheListClosesAndModifySendsOnlyTheDifferencesInRoleOrder)
+{
+    Seed({"login\tzeta\tZ\t", "login\talfa\tA\tsysadmin,diskadmin",
+                 "fail\tEXEC sp_addsrvrolemember 'alfa', 'sysadmin'\t42000\t15247\tNo permission."});
+    EXPECT_TRUE(RunTool(ShowSqlServerLoginManager, [&](HWND dialog) {
+        EXPECT_EQ(ComboItems(dialog, IDC_MSSQL_LOGINS), (Strings{"alfa", "sa", "zeta"}));
+        EXPECT_EQ(Selection(dialog, IDC_MSSQL_LOGINS), CB_ERR);
+        Pick(dialog, IDC_MSSQL_LOGINS, 0);
+        Click(dialog, IDC_MSSQL_CHECK_ALL);
+        Pick(dialog, IDC_MSSQL_LOGINS, 0);  // the same entry again still reloads
+        EXPECT_EQ(Text(dialog, IDC_MSSQL_USER_NAME) + " " + Boxes(dialog), "alfa 10000100");
+        PressKey(dialog, VK_DOWN);  // arrow keys with the list closed load nothing
+        EXPECT_EQ(Selection(dialog, IDC_MSSQL_LOGINS), 1);
+        EXPECT_EQ(Text(dialog, IDC_MSSQL_USER_NAME) + " " + Boxes(dialog), "alfa 10000100");
+        Click(dialog, IDC_MSSQL_MODIFY);
+        SetBoxes(dialog, "00100101");
+        Click(dialog, IDC_MSSQL_MODIFY);
+        // The refused sysadmin shows its error; securityadmin still goes out.
+        SetBoxes(dialog, "11100101");
+        Click(dialog, IDC_MSSQL_MODIFY);
+        EXPECT_EQ(Texts(boxes), Strings{"ODBC error: [Microsoft][SQL Server]No permission."});
+        Click(dialog, IDC_MSSQL_CLEAR_ALL);
+        Pick(dialog, IDC_MSSQL_LOGINS, 0);
+        EXPECT_EQ(Boxes(dialog), "01100101");
+        PressKey(dialog, VK_ESCAPE);
+        PressKey(dialog, VK_RETURN);
+        EXPECT_TRUE(IsWindowVisible(dialog));
+        SendMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+    }));
+    EXPECT_EQ(StandInCalls("SQLExecDirect "),
+              (Strings{loginList, rolesOfAlfa, rolesOfAlfa, rolesOfAlfa, rolesOfAlfa,
+                       "EXEC sp_dropsrvrolemember 'alfa', 'sysadmin'", "EXEC sp_addsrvrolemember 'alfa', 'serveradmin'",
+                       "EXEC sp_addsrvrolemember 'alfa', 'bulkadmin'", rolesOfAlfa, "EXEC sp_addsrvrolemember 'alfa', 'sysadmin'",
+                       "EXEC sp_addsrvrolemember 'alfa', 'securityadmin'", rolesOfAlfa}));
+    EXPECT_EQ(StateLines("login\talfa\t"), Strings{"A\tdiskadmin,serveradmin,bulkadmin,securityadmin"});
+}
+
+TEST_F(SqlServerTools, CreateChecksThePasswordsSendsThemInUpperCaseAndAddsTheCheckedRolesInOrder)
+{
+    Seed({"login\talfa\tA\t"});
+    RunTool(ShowSqlServerLoginManager, [&](HWND dialog) {
+        SetText(dialog, IDC_MSSQL_USER_NAME, "uj");
+        TypeText(dialog, IDC_MSSQL_PASSWORD, "titok");
+        TypeText(dialog, IDC_MSSQL_RETYPE, "titkos");
+        SetBoxes(dialog, "10100000");
+        Click(dialog, IDC_MSSQL_CREATE);
+        EXPECT_EQ(Texts(boxes), Strings{"Figyelem: Különböző jelszavak!"});
+        SetText(dialog, IDC_MSSQL_RETYPE, "");
+        TypeText(dialog, IDC_MSSQL_RETYPE, "titok");
+        Click(dialog, IDC_MSSQL_CREATE);
+        EXPECT_EQ(Boxes(dialog) + Text(dialog, IDC_MSSQL_USER_NAME) + Text(dialog, IDC_MSSQL_PASSWORD) +
+                      Text(dialog, IDC_MSSQL_RETYPE), "00000000");
+        EXPECT_EQ(ComboItems(dialog, IDC_MSSQL_LOGINS), (Strings{"alfa", "sa", "uj"}));
+        // A failed sp_addlogin stops the command: fields and boxes stay.
+        SetText(dialog, IDC_MSSQL_USER_NAME, "alfa");
+        SetBoxes(dialog, "01000000");
+        Click(dialog, IDC_MSSQL_CREATE);
+        EXPECT_EQ(Text(dialog, IDC_MSSQL_USER_NAME) + " " + Boxes(dialog), "alfa 01000000");
+        SetText(dialog, IDC_MSSQL_USER_NAME, "ures");
+        Click(dialog, IDC_MSSQL_CREATE);
+        Click(dialog, IDC_MSSQL_EXIT);
+    });
+    EXPECT_EQ(boxes.Count(), 1u);
+    EXPECT_EQ(StandInCalls("SQLExecDirect "),
+              (Strings{loginList, "EXEC sp_addlogin 'uj', @passwd = 'TITOK'", "EXEC sp_addsrvrolemember 'uj', 'sysadmin'",
+                       "EXEC sp_addsrvrolemember 'uj', 'serveradmin'", loginList, "EXEC sp_addlogin 'alfa', @passwd = ''",
+                       "EXEC sp_addlogin 'ures', @passwd = ''", "EXEC sp_addsrvrolemember 'ures', 'securityadmin'", loginList}));
+    EXPECT_EQ(StateLines("login\t"), (Strings{"sa\tSAPWD\tsysadmin", "alfa\tA\t", "uj\tTITOK\tsysadmin,serveradmin",
+                                                    "ures\t\tsecurityadmin"}));
+}
+
+TEST_F(SqlServerTools, DeleteAsksAboutTheStatementAndAQuotedNameDoesWhatWasTypedAndNothingMore)
+{
+    // Unescaped, "EXEC sp_droplogin 'O'Brien'" would drop the login O.
+    Seed({"login\tO\tX\t", "login\t" + std::string(70, 'h') + "\tH\t"});
+    int answer = IDNO;
+    boxes.AnswerWith([&](const CapturedMessageBox&) { return answer; });
+    RunTool(ShowSqlServerLoginManager, [&](HWND dialog) {
+        SetText(dialog, IDC_MSSQL_PASSWORD, "JELSZO");
+        Click(dialog, IDC_MSSQL_DELETE);
+        EXPECT_EQ(boxes.Boxes()[0].style & (MB_TYPEMASK | MB_ICONMASK), (UINT)(MB_YESNO | MB_ICONQUESTION));
+        answer = IDYES;
+        SetBoxes(dialog, "11000000");
+        Click(dialog, IDC_MSSQL_DELETE);  // refused by the server, the list is read again all the same
+        EXPECT_EQ(Boxes(dialog) + " " + Text(dialog, IDC_MSSQL_PASSWORD), "00000000 JELSZO");
+        Pick(dialog, IDC_MSSQL_LOGINS, 1);  // longer than the field reads: refused, not cut
+        Click(dialog, IDC_MSSQL_DELETE);
+
+        SetText(dialog, IDC_MSSQL_USER_NAME, "O'Brien");
+        SetText(dialog, IDC_MSSQL_PASSWORD, "");
+        TypeText(dialog, IDC_MSSQL_PASSWORD, "a'b");
+        TypeText(dialog, IDC_MSSQL_RETYPE, "a'b");
+        SetBoxes(dialog, "00000100");
+        Click(dialog, IDC_MSSQL_CREATE);
+        Pick(dialog, IDC_MSSQL_LOGINS, 1);
+        EXPECT_EQ(Text(dialog, IDC_MSSQL_USER_NAME) + " " + Boxes(dialog), "O'Brien 00000100");
+        SetBoxes(dialog, "10000000");
+        Click(dialog, IDC_MSSQL_MODIFY);
+        EXPECT_EQ(StateLines("login\tO"), (Strings{"\tX\t", "'Brien\tA'B\tsysadmin"}));
+        Click(dialog, IDC_MSSQL_DELETE);
+        Click(dialog, IDC_MSSQL_EXIT);
+    });
+    const std::string ask = "Biztosan törölni akarod a bejelentkezést?: ";
+    Strings texts = Texts(boxes);
+    ASSERT_EQ(texts.size(), 5u);
+    EXPECT_EQ(texts[0] + texts[1], ask + "EXEC sp_droplogin ''" + ask + "EXEC sp_droplogin ''");
+    EXPECT_EQ(texts[2].substr(0, 12) + texts[3], "ODBC error: Figyelem: Legfeljebb 63 karakter adható meg!");
+    EXPECT_EQ(texts[4], ask + "EXEC sp_droplogin 'O''Brien'");
+    EXPECT_EQ(StandInCalls("SQLExecDirect EXEC sp_droplogin").size(), 2u);
+    EXPECT_EQ(StateLines("login\t").size(), 3u);
+}
+
+namespace {
+
+// Stands in for the save chooser: records the initial directory, answers with chosen (empty: cancel).
+std::string chosen;
+Strings initialDirectories;
+BOOL WINAPI FakeSaveChooser(OPENFILENAMEA* request)
+{
+    initialDirectories.push_back(request->lpstrInitialDir);
+    CopyText(request->lpstrFile, request->nMaxFile, chosen.c_str());
+    return !chosen.empty();
+}
+
+}  // namespace
+
+TEST_F(SqlServerTools, BackupProposesADatedFileChecksItsParametersAndStaysOpenAfterAFailure)
+{
+    Seed({"database\tsales", "database\tx]y", "database\tmaster"});
+    std::string folder = StandInPath("");  // a folder the stand-in (a host library) can write, as Z:
+    folder.erase(folder.find_last_of('/') + 1);
+    for (char& c : folder) c = c == '/' ? '\\' : c;
+    const std::string file = folder + "x]y.bak", missing = folder + "nincs\\x.bak";
+    DeleteFileA(file.c_str());
+    void* original = ReplaceImport("comdlg32.dll", "GetSaveFileNameA", reinterpret_cast<void*>(&FakeSaveChooser));
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    char proposed[64];
+    snprintf(proposed, sizeof proposed, "C:\\Apps\\sales-%04d-%02d-%02d.mssql-server", now.wYear, now.wMonth, now.wDay);
+    RunTool(ShowSqlServerBackup, [&](HWND dialog) {
+        EXPECT_EQ(ComboItems(dialog, IDC_MSSQL_BACKUP_DATABASES), (Strings{"master", "sales", "x]y"}));
+        EXPECT_EQ(Selection(dialog, IDC_MSSQL_BACKUP_DATABASES), 0);
+        Click(dialog, IDC_MSSQL_BACKUP_RUN);  // nothing proposed yet
+        Pick(dialog, IDC_MSSQL_BACKUP_DATABASES, 1);
+        EXPECT_EQ(Text(dialog, IDC_MSSQL_BACKUP_NAME) + "|" + Text(dialog, IDC_MSSQL_BACKUP_FILE), "SALES|" + std::string(proposed));
+        SetText(dialog, IDC_MSSQL_BACKUP_FILE, "   ");
+        Click(dialog, IDC_MSSQL_BACKUP_CHOOSE);
+        Click(dialog, IDC_MSSQL_BACKUP_RUN);  // blanks count as missing
+        SetText(dialog, IDC_MSSQL_BACKUP_FILE, "C:\\mentes\\regi.bak");
+        chosen = missing;
+        Click(dialog, IDC_MSSQL_BACKUP_CHOOSE);
+        PressKey(dialog, VK_DOWN);  // arrow keys choose x]y and propose nothing
+        SetText(dialog, IDC_MSSQL_BACKUP_NAME, "HETI");
+        Click(dialog, IDC_MSSQL_BACKUP_RUN);
+        EXPECT_EQ(Text(dialog, IDC_MSSQL_BACKUP_NAME) + "|" + Text(dialog, IDC_MSSQL_BACKUP_FILE), "HETI|" + missing);
+        PressKey(dialog, VK_ESCAPE);
+        EXPECT_TRUE(IsWindowVisible(dialog));
+        SetText(dialog, IDC_MSSQL_BACKUP_FILE, file);
+        PressKey(dialog, VK_RETURN);
+        EXPECT_FALSE(IsWindowVisible(dialog));
+    });
+    ReplaceImport("comdlg32.dll", "GetSaveFileNameA", original);
+    EXPECT_EQ(initialDirectories, (Strings{"C:\\Apps", "C:\\mentes\\"}));
+    Strings texts = Texts(boxes);
+    ASSERT_EQ(texts.size(), 5u);
+    EXPECT_EQ(texts[0] + texts[1], "Hibaüzenet: A paraméterek kitöltése hiányos!Hibaüzenet: A paraméterek kitöltése hiányos!");
+    EXPECT_EQ(texts[2].substr(0, 12) + texts[3], "ODBC error: Hibaüzenet: A mentés sikertelen!");
+    EXPECT_EQ(texts[4], "Üzenet: A(z) 'x]y' adatbázis mentése '" + file + "' néven lefutott!");
+    EXPECT_EQ(StandInCalls("SQLExecDirect BACKUP DATABASE [x]]y] TO DISK = '" + file +
+                                       "' WITH NOFORMAT, INIT, NAME = 'HETI', NOREWIND, NOUNLOAD, NOSKIP").size(), 1u);
+    EXPECT_EQ(ReadBytes(file).substr(0, 23), "backup of database x]y\n");
+
+    CopyText(session.sqlServerPassword, "ROSSZ");  // a connection that cannot be opened: no dialog
+    for (int (*show)(HWND) : {ShowSqlServerLoginManager, ShowSqlServerBackup}) {
+        EXPECT_FALSE(RunTool(show, [](HWND) {}));
+        texts = Texts(boxes);
+        EXPECT_EQ(texts.size() == 2 ? texts[1] : "", "Hibaüzenet: Az adatbázis a bejelentkezés sikertelen!\r\n"
+                                                     "Kérem vegye fel a kapcsolatot a rendszergazdával!");
+    }
+}
