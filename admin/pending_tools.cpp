@@ -17,4 +17,3 @@ int ShowMySqlUserManager(HWND owner) { return ShowPending(owner, "MySQL - Felhas
 int ShowSqlServerLoginManager(HWND owner) { return ShowPending(owner, "Microsoft SQL Server - Felhasználói jogosultságok"); }
 int ShowMySqlBackup(HWND owner) { return ShowPending(owner, "MySQL - Mentés"); }
 int ShowSqlServerBackup(HWND owner) { return ShowPending(owner, "Microsoft SQL Server - Mentés"); }
-int ShowUserRightsEditor(HWND owner) { return ShowPending(owner, "Felhasználói jogosultságok"); }
