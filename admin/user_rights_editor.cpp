@@ -67,6 +67,18 @@ const IconPlace icons[] = {{IDC_RIGHTS_MYSQL_ICON, "MV_MYSQL"},
                            {IDC_RIGHTS_USER_ICON, "MV_USER"},
                            {IDC_RIGHTS_JOG_ICON, "MV_JOG"}};
 
+// Holds a list's drawing while it is refilled: Wine's list view otherwise lays out and paints the
+// whole list again for every row added.
+struct RedrawPause {
+    HWND list;
+    explicit RedrawPause(HWND pausedList) : list(pausedList) { SendMessageA(list, WM_SETREDRAW, FALSE, 0); }
+    ~RedrawPause()
+    {
+        SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+        InvalidateRect(list, nullptr, TRUE);
+    }
+};
+
 template <size_t count>
 void SetUpList(HWND list, const Column (&columns)[count], DWORD extraStyles)
 {
@@ -84,6 +96,7 @@ void SetUpList(HWND list, const Column (&columns)[count], DWORD extraStyles)
 
 void FillProgramRows(HWND list)
 {
+    RedrawPause pause(list);
     SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
     for (int i = 0; i < configModel.programRecordCount && i < maxConfigRecords; i++) {
         const ProgramRecord& program = configModel.programRecords[i];
@@ -100,6 +113,7 @@ void FillProgramRows(HWND list)
 
 void FillUserRows(HWND list)
 {
+    RedrawPause pause(list);
     SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
     for (int i = 0; i < configModel.userRecordCount && i < maxConfigRecords; i++) {
         const UserRecord& user = configModel.userRecords[i];
@@ -268,6 +282,7 @@ void FillUserRightsList(HWND editor, int listId)
 {
     HWND users = GetDlgItem(editor, IDC_RIGHTS_USERS);
     HWND rights = GetDlgItem(editor, listId);
+    RedrawPause pause(rights);
     SendMessageA(rights, LVM_DELETEALLITEMS, 0, 0);
     int focused = FocusedRow(users);
     if (focused < 0) return;
