@@ -137,6 +137,7 @@ TEST_F(UserRightsEditorTest, AWholeEditingSessionWritesExactlyTheEditedDocument)
         // "XAB;" does not hold "AB", and changing another box does not grant it.
         Focus(userList, 1);
         EXPECT_EQ(Rights(editor), (std::vector<std::string>{"A01-", "AB-", "B02-"}));
+        EXPECT_EQ(ListText(userList, 1, 3), "XAB;");  // looking changes nothing
         Tick(List(editor, IDC_RIGHTS_USER_PROGRAMS), 0, true);
         EXPECT_EQ(ListText(userList, 1, 3), "A01;");
 
@@ -252,12 +253,13 @@ TEST_F(UserRightsEditorTest, TheCloseBoxDiscardsEveryChangeAndALockedFileKeepsTh
 
 TEST_F(UserRightsEditorTest, FullTablesAndListsTooLongForTheLoginAreRefused)
 {
-    // 100 programs with 16-character IDs; the first user may start the first 60 (1020 characters).
+    // 100 programs, all but one with 16-character IDs; the first user may start the first 60 (1020
+    // characters), and the 61st program's ID would make the list 1025 characters long.
     std::string manyPrograms, manyUsers, firstSixty;
     std::vector<std::string> ids;
     for (int i = 0; i < 100; i++) {
         char id[17];
-        wsprintfA(id, "PROGRAM%09d", i);
+        wsprintfA(id, i == 60 ? "X%03d" : "PROGRAM%09d", i);
         ids.push_back(id);
         manyPrograms += ProgramLine(id, "Program " + std::to_string(i));
         if (i < 60) firstSixty += ids.back() + ";";
@@ -273,11 +275,11 @@ TEST_F(UserRightsEditorTest, FullTablesAndListsTooLongForTheLoginAreRefused)
         Focus(List(editor, IDC_RIGHTS_USERS), 0);
         ASSERT_EQ(ListCount(rights), 100);
         EXPECT_TRUE(ListChecked(rights, 59));
-        Tick(rights, 60, true);  // 1037 characters: refused, the box goes back
+        Tick(rights, 60, true);  // 1025 characters: refused, the box goes back
         EXPECT_FALSE(ListChecked(rights, 60));
         EXPECT_EQ(ListText(List(editor, IDC_RIGHTS_USERS), 0, 3), firstSixty);
         Tick(rights, 0, false);
-        Tick(rights, 60, true);  // 1020 again: allowed
+        Tick(rights, 60, true);  // 1008: allowed
         EXPECT_EQ(ListText(List(editor, IDC_RIGHTS_USERS), 0, 3), firstSixty.substr(17) + ids[60] + ";");
 
         EXPECT_TRUE(InRecordDialog(editor, IDC_RIGHTS_USER_ADD, [](HWND dialog) {
