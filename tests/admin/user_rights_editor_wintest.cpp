@@ -48,9 +48,7 @@ protected:
     // The document in memory and on disk.
     void Install(const std::string& text)
     {
-        char* copy = static_cast<char*>(malloc(text.size() + 1));
-        memcpy(copy, text.c_str(), text.size() + 1);
-        ReplaceDocumentText(copy);
+        ReplaceDocumentText(strdup(text.c_str()));
         ASSERT_TRUE(WriteBytes(IniPath(), Scramble(text)));
     }
     std::string IniPath() const { return start.PathOf("Marvitelkon.ini"); }
@@ -63,21 +61,16 @@ protected:
 
 HWND List(HWND editor, int id) { return GetDlgItem(editor, id); }
 
-void Focus(HWND list, int row)
+void SetState(HWND list, int row, UINT state, UINT mask)
 {
-    LVITEMA state = {};
-    state.stateMask = LVIS_FOCUSED | LVIS_SELECTED;
-    state.state = LVIS_FOCUSED | LVIS_SELECTED;
-    SendMessageA(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&state));
+    LVITEMA item = {};
+    item.stateMask = mask;
+    item.state = state;
+    SendMessageA(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
 }
-
-void Tick(HWND list, int row, bool ticked)
-{
-    LVITEMA state = {};
-    state.stateMask = LVIS_STATEIMAGEMASK;
-    state.state = INDEXTOSTATEIMAGEMASK(ticked ? 2 : 1);
-    SendMessageA(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&state));
-}
+// Focus moved without a click (keys, hot-tracking).
+void Focus(HWND list, int row) { SetState(list, row, LVIS_FOCUSED | LVIS_SELECTED, LVIS_FOCUSED | LVIS_SELECTED); }
+void Tick(HWND list, int row, bool ticked) { SetState(list, row, INDEXTOSTATEIMAGEMASK(ticked ? 2 : 1), LVIS_STATEIMAGEMASK); }
 
 // The per-user list as "ID+" (ticked) or "ID-" entries.
 std::vector<std::string> Rights(HWND editor)
@@ -99,8 +92,6 @@ bool InRecordDialog(HWND editor, int button, std::function<void(HWND)> steps)
     Click(editor, button);
     return leftOpen;
 }
-
-using Rows = std::vector<std::vector<std::string>>;
 
 TEST_F(UserRightsEditorTest, AWholeEditingSessionWritesExactlyTheEditedDocument)
 {
