@@ -172,6 +172,8 @@ TEST_F(AdminMenu, AnItemChosenWithTheKeyboardArrivesAsItsCommand)
 {
     MessageBoxCapture boxes;
     HWND window = nullptr;
+    std::string editorCaption;
+    HWND editorOwner = nullptr;
     PopupWatch watch([](HWND popup) {
         // Down to the sixth item, "Felhasználói jogosultságok", and choose it.
         for (int i = 0; i < 6; i++) PostKey(popup, VK_DOWN);
@@ -179,15 +181,19 @@ TEST_F(AdminMenu, AnItemChosenWithTheKeyboardArrivesAsItsCommand)
     });
     RunMainWindow([&](HWND dialog) {
         window = dialog;
+        OnNextDialog([&](HWND editor) {
+            editorCaption = WindowText(editor);
+            editorOwner = GetWindow(editor, GW_OWNER);
+            SendMessageA(editor, WM_CLOSE, 0, 0);
+        });
         OpenUntilSeen(dialog, watch, [&] { Click(dialog, IDC_MAIN_ADMIN); });
-        EXPECT_EQ(boxes.Count(), 0u) << "the command comes after the menu has closed";
+        EXPECT_TRUE(editorCaption.empty()) << "the command comes after the menu has closed";
         PumpMessages(dialog);
     });
     ASSERT_TRUE(watch.view.seen);
-    ASSERT_EQ(boxes.Count(), 1u);
-    EXPECT_EQ(boxes.Boxes()[0].text, Pending("Felhasználói jogosultságok"));
-    EXPECT_EQ(boxes.Boxes()[0].caption, "Üzenet");
-    EXPECT_EQ(boxes.Boxes()[0].owner, window);
+    EXPECT_EQ(boxes.Count(), 0u);
+    EXPECT_EQ(editorCaption, "Felhasználói jogosultságok");
+    EXPECT_EQ(editorOwner, window);
 }
 
 TEST_F(AdminMenu, EachToolCommandOpensItsOwnToolOverTheMainWindow)
@@ -200,19 +206,26 @@ TEST_F(AdminMenu, EachToolCommandOpensItsOwnToolOverTheMainWindow)
         {IDM_ADMIN_MYSQL_BACKUP, "MySQL - Mentés"},
         {IDM_ADMIN_MSSQL_LOGINS, "Microsoft SQL Server - Felhasználói jogosultságok"},
         {IDM_ADMIN_MSSQL_BACKUP, "Microsoft SQL Server - Mentés"},
-        {IDM_ADMIN_USER_RIGHTS, "Felhasználói jogosultságok"},
     };
     MessageBoxCapture boxes;
     HWND window = nullptr;
+    HWND editorOwner = nullptr;
     RunMainWindow([&](HWND dialog) {
         window = dialog;
         for (const auto& route : routes) SendCommand(dialog, route.command);
+        // The user-rights editor is a dialog of its own over the main window.
+        OnNextDialog([&](HWND editor) {
+            if (WindowText(editor) == "Felhasználói jogosultságok") editorOwner = GetWindow(editor, GW_OWNER);
+            SendMessageA(editor, WM_CLOSE, 0, 0);
+        });
+        SendCommand(dialog, IDM_ADMIN_USER_RIGHTS);
         // 134 is no command of the menu.
         SendCommand(dialog, 134);
         EXPECT_TRUE(IsWindowVisible(dialog));
     });
-    ASSERT_EQ(boxes.Count(), 5u);
-    for (size_t i = 0; i < 5; i++) {
+    EXPECT_EQ(editorOwner, window);
+    ASSERT_EQ(boxes.Count(), 4u);
+    for (size_t i = 0; i < 4; i++) {
         SCOPED_TRACE(routes[i].tool);
         EXPECT_EQ(boxes.Boxes()[i].text, Pending(routes[i].tool));
         EXPECT_EQ(boxes.Boxes()[i].owner, window);
