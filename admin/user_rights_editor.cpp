@@ -204,6 +204,8 @@ void OnRightsItemChanged(HWND dialog, const NMLISTVIEW* change)
 
 void OnNotify(HWND dialog, const NMHDR* header)
 {
+    // Tooltips notify with their tool's window handle as idFrom: only the lists themselves count.
+    if (!header || header->hwndFrom != GetDlgItem(dialog, (int)header->idFrom)) return;
     switch (header->idFrom) {
     case IDC_RIGHTS_PROGRAMS:
         if (header->code == NM_DBLCLK) DialogBoxParamA(appInstance, "PROGRAM_APP", dialog, ProgramRecordDialogProc, 1);
