@@ -48,38 +48,17 @@ bool FormTags(const char* name, char (&open)[openCapacity], size_t* openLength, 
     return true;
 }
 
-// Reads a value into a fixed field; the limit must leave room for the terminator.
-template <size_t limit, size_t capacity>
-void ReadInto(TagReader* reader, const char* from, char (&field)[capacity])
+// The five fields of a PROGRAM record, each read inside the record, with the limits that the
+// login's table and the editor's model share.
+template <class Record>
+void ReadProgramFields(const RecordScan& scan, Record& target)
 {
-    static_assert(limit < capacity, "the field cannot hold a value at the reader's limit");
-    reader->Read(from, field, limit);
+    ReadRecordFieldInto<modelIdLimit>(scan, "PROGRAMID", target.id);
+    ReadRecordFieldInto<modelDescriptionLimit>(scan, "PROGRAMDESC", target.description);
+    ReadRecordFieldInto<modelPathLimit>(scan, "PROGRAMFULLPATH", target.fullPath);
+    ReadRecordFieldInto<modelAliasLimit>(scan, "PROGRAMALIAS", target.alias);
+    ReadRecordFieldInto<modelPathLimit>(scan, "PROGRAMICON", target.iconFile);
 }
-
-// The five fields of a PROGRAM record, which the login's table and the editor's model read with
-// the same limits.
-struct ProgramFieldReaders {
-    TagReader id, description, fullPath, alias, iconFile;
-
-    void Init(const char* documentEnd)
-    {
-        id.Init(documentEnd, "PROGRAMID");
-        description.Init(documentEnd, "PROGRAMDESC");
-        fullPath.Init(documentEnd, "PROGRAMFULLPATH");
-        alias.Init(documentEnd, "PROGRAMALIAS");
-        iconFile.Init(documentEnd, "PROGRAMICON");
-    }
-
-    template <class Record>
-    void Read(const char* record, Record& target)
-    {
-        ReadInto<modelIdLimit>(&id, record, target.id);
-        ReadInto<modelDescriptionLimit>(&description, record, target.description);
-        ReadInto<modelPathLimit>(&fullPath, record, target.fullPath);
-        ReadInto<modelAliasLimit>(&alias, record, target.alias);
-        ReadInto<modelPathLimit>(&iconFile, record, target.iconFile);
-    }
-};
 
 // A growing heap text; once an allocation fails it stays failed and appends nothing.
 struct TextBuilder {
@@ -147,18 +126,24 @@ void ReportSaveFailure()
 
 }  // namespace
 
-void TagReader::Init(const char* documentEnd, const char* name)
+void TagReader::Init(const char* textEnd, const char* name)
 {
-    end = documentEnd;
+    end = textEnd;
     openFrom = openAt = closeFrom = closeAt = nullptr;
     if (!FormTags(name, openTag, &openLength, closeTag, &closeLength)) end = nullptr;
 }
 
 char* TagReader::Read(const char* from, char* buffer, size_t limit)
 {
-    if (!buffer) return buffer;
+    Find(from, buffer, limit);
+    return buffer;
+}
+
+TagValue TagReader::Find(const char* from, char* buffer, size_t limit, LongValue longValue)
+{
+    if (!buffer) return tagMissing;
     buffer[0] = '\0';
-    if (!from || !end || from > end) return buffer;
+    if (!from || !end || from > end) return tagMissing;
     // A kept result answers for a later start as long as it does not lie before it; "none found"
     // answers for every later start.
     if (!openFrom || from < openFrom || (openAt && openAt < from)) {
@@ -169,15 +154,15 @@ char* TagReader::Read(const char* from, char* buffer, size_t limit)
         closeFrom = from;
         closeAt = FindText(from, end, closeTag, closeLength);
     }
-    if (!openAt || !closeAt) return buffer;
+    if (!openAt || !closeAt) return tagMissing;
     const char* value = openAt + openLength;
-    if (closeAt < value) return buffer;  // the closing tag comes first
+    if (closeAt < value) return tagMissing;  // the closing tag comes first
     size_t n = static_cast<size_t>(closeAt - value);
-    if (n <= limit) {
-        memcpy(buffer, value, n);
-        buffer[n] = '\0';
-    }
-    return buffer;
+    if (n > limit && longValue == dropLongValue) return tagTooLong;
+    size_t copied = n > limit ? limit : n;
+    memcpy(buffer, value, copied);
+    buffer[copied] = '\0';
+    return n > limit ? tagTooLong : tagPresent;
 }
 
 char* ExtractTag(const char* text, const char* name, char* buffer, size_t limit)
@@ -197,7 +182,7 @@ void RecordScan::Init(const char* document, const char* name)
 
 void RecordScan::InitRange(const char* document, const char* documentEnd, const char* name)
 {
-    record = nullptr;
+    record = recordEnd = nullptr;
     end = documentEnd;
     searchFrom = document;
     if (!document || !documentEnd || !FormTags(name, openTag, &openLength, closeTag, &closeLength))
@@ -206,7 +191,7 @@ void RecordScan::InitRange(const char* document, const char* documentEnd, const 
 
 bool RecordScan::Next()
 {
-    record = nullptr;
+    record = recordEnd = nullptr;
     if (!searchFrom) return false;
     const char* open = FindText(searchFrom, end, openTag, openLength);
     const char* close = open ? FindText(open + openLength, end, closeTag, closeLength) : nullptr;
@@ -214,9 +199,23 @@ bool RecordScan::Next()
         searchFrom = nullptr;
         return false;
     }
+    // An opening tag before the closing tag begins a later record: the closing tag is that one's.
+    for (const char* later = FindText(open + openLength, close, openTag, openLength); later;
+         later = FindText(later + openLength, close, openTag, openLength))
+        open = later;
     record = open;
+    recordEnd = close;
     searchFrom = close + closeLength;
     return true;
+}
+
+TagValue ReadRecordField(const RecordScan& scan, const char* name, char* buffer, size_t limit, LongValue longValue)
+{
+    if (buffer) buffer[0] = '\0';
+    if (!scan.record || !scan.recordEnd) return tagMissing;
+    TagReader reader;
+    reader.Init(scan.recordEnd, name);
+    return reader.Find(scan.record, buffer, limit, longValue);
 }
 
 int CountRecordTags(const char* document, const char* name)
@@ -237,17 +236,17 @@ bool BuildProgramTable(const char* document, ProgramEntry** entries, int* count)
 {
     *entries = nullptr;
     *count = 0;
-    int total = CountRecordTags(document, "PROGRAM");
+    if (!document) return true;
+    const char* end = document + strlen(document);
+    RecordScan scan;
+    scan.InitRange(document, end, "PROGRAM");
+    int total = 0;
+    while (total < maxProgramTableEntries && scan.Next()) total++;
     if (total == 0) return true;
     ProgramEntry* table = static_cast<ProgramEntry*>(calloc(static_cast<size_t>(total), sizeof(ProgramEntry)));
     if (!table) return false;
-
-    const char* end = document + strlen(document);
-    ProgramFieldReaders fields;
-    fields.Init(end);
-    RecordScan scan;
     scan.InitRange(document, end, "PROGRAM");
-    for (int i = 0; i < total && scan.Next(); i++) fields.Read(scan.record, table[i]);
+    for (int i = 0; i < total && scan.Next(); i++) ReadProgramFields(scan, table[i]);
     *entries = table;
     *count = total;
     return true;
@@ -270,29 +269,22 @@ void LoadConfigModelFrom(ConfigModel* model, const char* document)
     ExtractTagInto<modelServerLimit>(document, "MSSQL_ROOT", model->sqlServer.user);
     ExtractTagInto<modelServerLimit>(document, "MSSQL_PWD", model->sqlServer.password);
 
-    TagReader name, id, password, admin, permitted;
-    name.Init(end, "USERNAME");
-    id.Init(end, "USERID");
-    password.Init(end, "USERPWD");
-    admin.Init(end, "USERADMIN");
-    permitted.Init(end, "PROGRAMOK");
     do {
         UserRecord& user = model->userRecords[model->userRecordCount++];
-        ReadInto<modelNameLimit>(&name, users.record, user.name);
-        ReadInto<modelIdLimit>(&id, users.record, user.id);
-        ReadInto<modelIdLimit>(&password, users.record, user.password);
-        ReadInto<modelPermittedLimit>(&permitted, users.record, user.permittedPrograms);
+        ReadRecordFieldInto<modelNameLimit>(users, "USERNAME", user.name);
+        ReadRecordFieldInto<modelIdLimit>(users, "USERID", user.id);
+        // Cut, not dropped: an empty password would let anybody in after the next save.
+        ReadRecordFieldInto<modelIdLimit>(users, "USERPWD", user.password, cutLongValue);
+        ReadRecordFieldInto<modelPermittedLimit>(users, "PROGRAMOK", user.permittedPrograms);
         char adminValue[modelAdminLimit + 1];
-        ReadInto<modelAdminLimit>(&admin, users.record, adminValue);
+        ReadRecordFieldInto<modelAdminLimit>(users, "USERADMIN", adminValue);
         user.isAdmin = adminValue[0] == 'Y';
     } while (model->userRecordCount < maxConfigRecords && users.Next());
 
-    ProgramFieldReaders fields;
-    fields.Init(end);
     RecordScan programs;
     programs.InitRange(document, end, "PROGRAM");
     while (model->programRecordCount < maxConfigRecords && programs.Next())
-        fields.Read(programs.record, model->programRecords[model->programRecordCount++]);
+        ReadProgramFields(programs, model->programRecords[model->programRecordCount++]);
 }
 
 void LoadConfigModel() { LoadConfigModelFrom(&configModel, documentText); }

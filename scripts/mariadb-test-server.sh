@@ -5,7 +5,8 @@
 #   mariadb-test-server.sh stop DIR
 #
 # start makes a fresh data directory in DIR/data, starts a server on 127.0.0.1 at a free port (and
-# on DIR/mysqld.sock), waits until it answers, gives every root account the password below and drops
+# on a Unix socket in a directory of its own under /tmp, since a socket's path may not exceed about
+# 100 characters and DIR may lie deep down; DIR/socket-dir names it), waits until it answers, gives every root account the password below and drops
 # the anonymous accounts, then writes for the tests:
 #   DIR/odbcinst.ini  the driver "MariaDB Unicode" (MariaDB Connector/ODBC);
 #   DIR/odbc.ini      the data source MV_MYSQL on that server;
@@ -14,7 +15,8 @@
 # --classic-user-table replaces the view mysql.user by a base table in the classic layout
 # (tests/fixtures/classic-mysql-user.sql) holding the same accounts, so statements that write the
 # grant tables directly can run. A server already running in DIR is stopped first.
-# stop ends the server of DIR by its own pid, waits for it to end and deletes DIR.
+# stop ends the server of DIR by its own pid, waits for it to end and deletes DIR and the socket's
+# directory.
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -91,7 +93,26 @@ free_port() {
 }
 
 client() {
-  mariadb --no-defaults --socket="$dir/mysqld.sock" --user=root "$@"
+  mariadb --no-defaults --socket="$socket" --user=root "$@"
+}
+
+# The socket's directory of DIR's server (from DIR/socket-dir), when it is one of ours.
+socket_dir_of() {
+  local dir=$1 named
+  [ -f "$dir/socket-dir" ] || return 1
+  named=$(cat "$dir/socket-dir")
+  case "$named" in
+    /tmp/mvdb.*) [ -d "$named" ] && { echo "$named"; return 0; } ;;
+  esac
+  return 1
+}
+
+# Stops DIR's server and removes DIR and the socket's directory.
+remove_server() {
+  local dir=$1 sockets
+  stop_server "$dir"
+  if sockets=$(socket_dir_of "$dir"); then rm -rf "$sockets"; fi
+  rm -rf "$dir"
 }
 
 # Starts the server on a free port; a port taken by someone else between choosing and binding makes
@@ -101,8 +122,8 @@ launch() {
   [ "$(id -u)" -eq 0 ] && as_root=(--user=root)
   for attempt in 1 2 3 4 5; do
     port=$(free_port) || fail "no free port found"
-    rm -f "$dir/mysqld.pid" "$dir/mysqld.sock"
-    mariadbd --no-defaults --datadir="$dir/data" --socket="$dir/mysqld.sock" --port="$port" \
+    rm -f "$dir/mysqld.pid" "$socket"
+    mariadbd --no-defaults --datadir="$dir/data" --socket="$socket" --port="$port" \
       --bind-address=127.0.0.1 --skip-name-resolve --pid-file="$dir/mysqld.pid" "${as_root[@]}" \
       --character-set-server=utf8mb4 --collation-server=utf8mb4_general_ci \
       --innodb-buffer-pool-size=32M </dev/null >"$dir/server.log" 2>&1 &
@@ -118,7 +139,7 @@ launch() {
         log_tail "$dir/server.log"
         fail "the server ended while starting"
       fi
-      if mariadb-admin --no-defaults --socket="$dir/mysqld.sock" --user=root --connect-timeout=2 \
+      if mariadb-admin --no-defaults --socket="$socket" --user=root --connect-timeout=2 \
           ping >/dev/null 2>&1; then
         return 0
       fi
@@ -189,7 +210,7 @@ ODBCINI=$dir/odbc.ini
 MV_MYSQL_DSN=$dsn
 MV_MYSQL_HOST=127.0.0.1
 MV_MYSQL_PORT=$port
-MV_MYSQL_SOCKET=$dir/mysqld.sock
+MV_MYSQL_SOCKET=$socket
 MV_MYSQL_USER=$user
 MV_MYSQL_PASSWORD=$password
 EOF
@@ -206,7 +227,6 @@ esac
 case "$dir" in
   *[[:space:]]*) fail "the directory must not contain blanks: $dir" ;;
 esac
-[ ${#dir} -le 90 ] || fail "the directory name is too long for the server's socket: $dir"
 
 case "$command" in
   start)
@@ -218,9 +238,12 @@ case "$command" in
       esac
     done
     [ -x "$driver_library" ] || [ -f "$driver_library" ] || fail "missing $driver_library (odbc-mariadb)"
-    stop_server "$dir"
-    rm -rf "$dir"
+    remove_server "$dir"
     mkdir -p "$dir"
+    # The socket lives in a short directory of its own, whatever the length of DIR.
+    sockets=$(mktemp -d /tmp/mvdb.XXXXXX) || fail "cannot make a directory for the socket under /tmp"
+    echo "$sockets" > "$dir/socket-dir"
+    socket=$sockets/mysqld.sock
     as_root=()
     [ "$(id -u)" -eq 0 ] && as_root=(--user=root)
     # --skip-name-resolve and --force: no host name lookups, so a machine without /etc/hosts works too.
@@ -237,8 +260,7 @@ case "$command" in
     ;;
   stop)
     [ $# -eq 0 ] || usage
-    stop_server "$dir"
-    rm -rf "$dir"
+    remove_server "$dir"
     ;;
   *) usage ;;
 esac

@@ -67,7 +67,9 @@ void AttemptLogin(HWND dialog)
     file.Init(configFileName);
     file.SetKey(configurationKey);
     SetCurrentDirectoryA(startDirectory);
-    if (!file.Open(GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_ALWAYS,
+    // Reading only: an administrator may deny ordinary users the right to write the file that holds
+    // everyone's rights. Delete sharing lets a save replace the file while a login reads it.
+    if (!file.Open(GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_ALWAYS,
                    FILE_FLAG_RANDOM_ACCESS | FILE_ATTRIBUTE_NORMAL)) {
         MessageBoxA(GetActiveWindow(), "A 'Marvitelkon.ini' megnyitása sikertelen.", "Üzenet", MB_TASKMODAL);
     } else {

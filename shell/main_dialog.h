@@ -6,9 +6,10 @@
 INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
 // What each list item carries; allocated when the item is inserted, freed on LVN_DELETEITEM.
+// fullPath holds a whole record path, which the launch starts.
 struct ProgramItemData {
     char alias[260];
-    char fullPath[260];
+    char fullPath[260 + 1];
     char description[260];
     char iconFile[260];
     char id[260];

@@ -1,6 +1,7 @@
 #include "shell/program_launch.h"
 
 #include "shell/launch_command.h"
+#include "shell/main_dialog.h"
 #include "shell/session.h"
 #include "shell/shell_ids.h"
 #include "shell/text_utils.h"
@@ -10,16 +11,20 @@
 
 namespace {
 
-// Reads one column of an item, cut at launchFieldLength characters.
-void ReadItemText(HWND list, int item, int column, char (&buffer)[launchFieldLength + 1])
+// The record copy an item of the list carries (null when it has none).
+const ProgramItemData* ItemData(HWND list, int item)
 {
-    buffer[0] = '\0';
-    LVITEMA text = {};
-    text.iSubItem = column;
-    text.pszText = buffer;
-    text.cchTextMax = sizeof buffer;
-    SendMessageA(list, LVM_GETITEMTEXTA, item, reinterpret_cast<LPARAM>(&text));
-    buffer[launchFieldLength] = '\0';
+    LVITEMA query = {};
+    query.mask = LVIF_PARAM;
+    query.iItem = item;
+    if (!SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&query))) return nullptr;
+    return reinterpret_cast<const ProgramItemData*>(query.lParam);
+}
+
+void ReportLaunchFailure(HWND dialog)
+{
+    MessageBoxA(dialog, "A program nem indítható!\r\nKérem vegye fel a kapcsolatot a program szerzőivel.",
+                "Hibaüzenet", MB_TASKMODAL);
 }
 
 }  // namespace
@@ -29,21 +34,24 @@ void LaunchFocusedProgram(HWND dialog)
     HWND list = GetDlgItem(dialog, IDC_MAIN_LIST);
     int item = (int)SendMessageA(list, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_FOCUSED);
     if (item < 0) return;
-    char path[launchFieldLength + 1], alias[launchFieldLength + 1];
-    ReadItemText(list, item, 2, path);
-    ReadItemText(list, item, 1, alias);
+    // Path and alias whole, from the item's copy of its program record: the list's texts would be
+    // read back cut.
+    const ProgramItemData* program = ItemData(list, item);
+    if (!program) return;
+    const char* path = program->fullPath;
 
-    char command[launchCommandSize];
-    BuildLaunchCommand(path, alias, session.userId, session.password, command, sizeof command);
-
-    char directory[MAX_PATH];
+    char directory[sizeof program->fullPath];
     SetCurrentDirectoryA(DirectoryOf(path, directory, sizeof directory));
 
-    if (IsExecutableCommand(command)) {
-        if (WinExec(command, SW_SHOWNORMAL) < 32)
-            MessageBoxA(dialog, "A program nem indítható!\r\nKérem vegye fel a kapcsolatot a program szerzőivel.",
-                        "Hibaüzenet", MB_TASKMODAL);
+    if (IsExecutablePath(path)) {
+        char command[launchCommandSize];
+        if (!BuildLaunchCommand(path, program->alias, session.userId, session.password, command, sizeof command) ||
+            WinExec(command, SW_SHOWNORMAL) < 32)
+            ReportLaunchFailure(dialog);
     } else {
-        ShellExecuteA(nullptr, "open", command, nullptr, nullptr, SW_SHOWNA);
+        char arguments[launchArgumentsSize];
+        if (!BuildLaunchArguments(program->alias, session.userId, session.password, arguments, sizeof arguments))
+            return;
+        ShellExecuteA(nullptr, "open", path, arguments[0] ? arguments : nullptr, nullptr, SW_SHOWNA);
     }
 }

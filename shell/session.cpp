@@ -10,16 +10,14 @@ Session session;
 bool MatchLoginUser(const char* document, const char* userId, const char* password, Session* target)
 {
     if (!document || !userId || !password || !target) return false;
-    const char* end = document + strlen(document);
-    TagReader idReader, passwordReader;
-    idReader.Init(end, "USERID");
-    passwordReader.Init(end, "USERPWD");
     RecordScan users;
-    users.InitRange(document, end, "USER");
+    users.Init(document, "USER");
     while (users.Next()) {
+        // Only a whole record matches: an ID that is there and not empty, a password that is there
+        // (it may be empty), both within their limits and read inside this record.
         char id[17], storedPassword[17];
-        idReader.Read(users.record, id, 16);
-        passwordReader.Read(users.record, storedPassword, 16);
+        if (ReadRecordFieldInto<16>(users, "USERID", id) != tagPresent || id[0] == '\0') continue;
+        if (ReadRecordFieldInto<16>(users, "USERPWD", storedPassword) != tagPresent) continue;
         if (strcmp(id, userId) != 0 || strcmp(storedPassword, password) != 0) continue;
 
         // The first match is the user. The table comes first so that running out of memory leaves
@@ -27,11 +25,11 @@ bool MatchLoginUser(const char* document, const char* userId, const char* passwo
         ProgramEntry* programs;
         int programCount;
         if (!BuildProgramTable(document, &programs, &programCount)) return false;
-        ExtractTagInto<100>(users.record, "USERNAME", target->userName);
+        ReadRecordFieldInto<100>(users, "USERNAME", target->userName);
         char admin[17];
-        ExtractTag(users.record, "USERADMIN", admin, 16);
+        ReadRecordFieldInto<16>(users, "USERADMIN", admin);
         target->isAdmin = strcmp(admin, "YES") == 0;
-        ExtractTagInto<1024>(users.record, "PROGRAMOK", target->permittedPrograms);
+        ReadRecordFieldInto<1024>(users, "PROGRAMOK", target->permittedPrograms);
         ExtractTagInto<1024>(document, "HEADER", target->header);
         ExtractTagInto<100>(document, "MYSQL_DSN", target->mysqlDataSource);
         ExtractTagInto<100>(document, "MYSQL_ROOT", target->mysqlUser);

@@ -16,14 +16,15 @@ struct Session {
     char sqlServerDataSource[101];
     char sqlServerUser[101];
     char sqlServerPassword[101];
-    ProgramEntry* programs;  // the program table, created once by the successful login
+    ProgramEntry* programs;  // the program table (BuildProgramTable), created once by the successful login
     int programCount;
 };
 
 extern Session session;
 
-// Looks for the first USER record of document whose USERID and USERPWD equal userId and password
-// byte for byte. On a match fills the descriptive fields, the server credentials and the program
+// Looks for the first whole USER record of document whose USERID and USERPWD, read inside that
+// record, equal userId and password byte for byte. A record whose ID is missing, empty or over 16
+// characters, or whose password is missing or over 16 characters, never matches. On a match fills the descriptive fields, the server credentials and the program
 // table of target (userId and password are not touched; a table target already had is freed) and
 // returns true. No match, or no memory for the program table, leaves target as it was.
 bool MatchLoginUser(const char* document, const char* userId, const char* password, Session* target);

@@ -132,13 +132,15 @@ bool CheckPlainDocument(const std::string& document, std::string* error)
         *error = "the document holds a zero byte: it is not a plain-text document";
         return false;
     }
+    // Each record's fields are read inside it, as the login reads them, so the check costs one pass
+    // over the document however many records it holds.
     RecordScan scan;
-    scan.Init(document.c_str(), "USER");
+    scan.InitRange(document.c_str(), document.c_str() + document.size(), "USER");
     while (scan.Next()) {
         char id[17], password[17];
-        ExtractTag(scan.record, "USERID", id, 16);
-        ExtractTag(scan.record, "USERPWD", password, 16);
-        if (*id && *password) return true;
+        if (ReadRecordFieldInto<16>(scan, "USERID", id) == tagPresent && *id &&
+            ReadRecordFieldInto<16>(scan, "USERPWD", password) == tagPresent && *password)
+            return true;
     }
     *error = "the document has no complete <USER> record with <USERID> and <USERPWD>: nobody could log in";
     return false;

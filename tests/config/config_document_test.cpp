@@ -94,11 +94,11 @@ TEST(RecordScan, FindsWholeRecordsAndGoesOnAfterEachClosingTag)
     } cases[] = {
         {"<USERS><USERID>1</USERID></USERS>", "USER", {}},
         {"<USER>a</USER><USER>b</USER>", "USER", {0, 14}},
-        {"<USER>a<USER>b</USER><USER>c</USER>", "USER", {0, 21}},  // the inner opening tag is passed over
+        {"<USER>a<USER>b</USER><USER>c</USER>", "USER", {7, 21}},  // the first has no end of its own
         {"<USER>a</USER><USER>b", "USER", {0}},                    // a last record without its end
         {"</USER><USER>a</USER>", "USER", {7}},
         {"<PROGRAMS><PROGRAMID>x</PROGRAMID></PROGRAMS>", "PROGRAM", {}},
-        {"<PROGRAM>1<PROGRAM>2</PROGRAM><PROGRAM>3</PROGRAM>", "PROGRAM", {0, 30}},
+        {"<PROGRAM>1<PROGRAM>2</PROGRAM><PROGRAM>3</PROGRAM>", "PROGRAM", {10, 30}},
         {"", "USER", {}},
     };
     for (const Case& c : cases) EXPECT_EQ(RecordOffsets(c.document, c.name), c.offsets) << c.document;
@@ -126,7 +126,7 @@ struct Table {
     }
 };
 
-TEST(BuildProgramTable, OneEntryPerOpeningTagFilledFromTheCompleteRecords)
+TEST(BuildProgramTable, OneEntryPerCompleteRecord)
 {
     Table table(Document("", ProgramLine("P1", "Egy", "C:\\egy.exe", "ALIAS1", "egy.ico") + ProgramLine("P2"), ""));
     ASSERT_EQ(table.count, 2);
@@ -142,21 +142,24 @@ TEST(BuildProgramTable, OneEntryPerOpeningTagFilledFromTheCompleteRecords)
     EXPECT_EQ(none.entries, nullptr);
 }
 
-TEST(BuildProgramTable, ABrokenRecordSkipsTheNextOneAndLeavesTheLastEntryEmpty)
+TEST(BuildProgramTable, ABrokenRecordIsNoEntryAndTheNextIsReadWhole)
 {
     auto broken = [](const std::string& line) { return line.substr(0, line.find("</PROGRAM>")) + "\r\n"; };
-    Table middle(Document("", broken(ProgramLine("P1")) + ProgramLine("P2") + ProgramLine("P3"), ""));
-    EXPECT_EQ(middle.Ids(), (std::vector<std::string>{"P1", "P3", ""}));
+    Table middle(Document("", broken(ProgramLine("P1")) + ProgramLine("P2", "Kettő", "C:\\p2.exe") + ProgramLine("P3"), ""));
+    EXPECT_EQ(middle.Ids(), (std::vector<std::string>{"P2", "P3"}));
+    EXPECT_STREQ(middle.entries[0].description, "Kettő");
+    EXPECT_STREQ(middle.entries[0].fullPath, "C:\\p2.exe");
     Table last(Document("", ProgramLine("P1") + ProgramLine("P2") + broken(ProgramLine("P3")), ""));
-    EXPECT_EQ(last.Ids(), (std::vector<std::string>{"P1", "P2", ""}));
-    EXPECT_STREQ(last.entries[2].fullPath, "");
+    EXPECT_EQ(last.Ids(), (std::vector<std::string>{"P1", "P2"}));
 }
 
-TEST(BuildProgramTable, AnOpeningTagInsideAValueAddsAnEmptyEntry)
+TEST(BuildProgramTable, AnOpeningTagInsideAValueStartsTheRecordThere)
 {
-    Table table(Document("", ProgramLine("P1", "a <PROGRAM> b") + ProgramLine("P2"), ""));
-    EXPECT_EQ(table.Ids(), (std::vector<std::string>{"P1", "P2", ""}));
-    EXPECT_STREQ(table.entries[0].description, "a <PROGRAM> b");
+    // The record begins at the tag inside the description: ID and description lie before it.
+    Table table(Document("", ProgramLine("P1", "a <PROGRAM> b", "C:\\p1.exe") + ProgramLine("P2"), ""));
+    EXPECT_EQ(table.Ids(), (std::vector<std::string>{"", "P2"}));
+    EXPECT_STREQ(table.entries[0].description, "");
+    EXPECT_STREQ(table.entries[0].fullPath, "C:\\p1.exe");
 }
 
 TEST(BuildProgramTable, FieldsAtTheirLimitStayLongerOnesReadEmpty)
@@ -260,8 +263,7 @@ TEST(LoadConfigModel, ValuesLongerThanTheEditorsLimitsReadEmpty)
          [](const ConfigModel& m) -> const char* { return m.userRecords[0].name; }},
         {"user id", 16, [](const std::string& v) { return Document("", "", UserLine("N", v, "B")); },
          [](const ConfigModel& m) -> const char* { return m.userRecords[0].id; }},
-        {"password", 16, [](const std::string& v) { return Document("", "", UserLine("N", "A", v)); },
-         [](const ConfigModel& m) -> const char* { return m.userRecords[0].password; }},
+        // The password is the exception: kept cut (ReaderKeepsAnOverLongPasswordCutNeverEmpty).
         {"permitted list", 1024, [](const std::string& v) { return Document("", "", UserLine("N", "A", "B", "NO", v)); },
          [](const ConfigModel& m) -> const char* { return m.userRecords[0].permittedPrograms; }},
         {"program id", 16, [](const std::string& v) { return Document("", ProgramLine(v), UserLine("N", "A", "B")); },
@@ -307,16 +309,18 @@ TEST(LoadConfigModel, OnlyTheFirstHundredUsersAndProgramsAreRead)
 
 TEST(LoadConfigModel, FieldsAndRecordTagsInsideValuesAreNotEscaped)
 {
-    // A user without USERNAME takes the next user's name.
+    // A user without USERNAME has no name: nothing is taken from the next user.
     ModelPointer model = LoadModel(Document("", "", "<USER><USERID>A</USERID></USER>" + UserLine("Béla", "B", "P")).c_str());
     ASSERT_EQ(model->userRecordCount, 2);
-    EXPECT_STREQ(model->userRecords[0].name, "Béla");
+    EXPECT_STREQ(model->userRecords[0].name, "");
     EXPECT_STREQ(model->userRecords[0].id, "A");
+    EXPECT_STREQ(model->userRecords[1].name, "Béla");
 
-    // A whole record inside the header is a record of its own, read from there on.
+    // A whole record inside the header is a record of its own, with nothing in it.
     model = LoadModel(Document("<USER>H</USER>", "", UserLine("Anna", "A", "PA") + UserLine("Béla", "B", "PB")).c_str());
     ASSERT_EQ(model->userRecordCount, 3);
-    EXPECT_STREQ(model->userRecords[0].id, "A");
+    EXPECT_STREQ(model->userRecords[0].id, "");
+    EXPECT_STREQ(model->userRecords[0].password, "");
     EXPECT_STREQ(model->userRecords[1].id, "A");
     EXPECT_STREQ(model->userRecords[2].id, "B");
     EXPECT_STREQ(model->header, "<USER>H</USER>");
@@ -510,6 +514,100 @@ TEST(ConfigRoundTrip, EveryValueAtItsLimitReadsBackInTheEditorAndAtLogin)
         EXPECT_STREQ(e.iconFile, p.iconFile);
     }
     free(target.programs);
+}
+
+// --- Fields inside their own record --------------------------------------------------------------
+
+// A user record missing fields in front of an administrator's record, a program record without a
+// path in front of one with a path, and a last user record holding only a name and the
+// administrator flag: each reader takes every field from the record it belongs to.
+std::string MixedRecordsDocument()
+{
+    return Document("Fejléc",
+                    "  <PROGRAM><PROGRAMID>UTNELKUL</PROGRAMID><PROGRAMDESC>Út nélkül</PROGRAMDESC></PROGRAM>\r\n" +
+                        ProgramLine("MASIK", "Másik", "C:\\Suite\\masik.exe", "MDB", "m.ico"),
+                    "  <USER><USERNAME>Kis Pál</USERNAME><USERID>KIS</USERID><USERPWD>KP</USERPWD></USER>\r\n" +
+                        UserLine("Rendszergazda", "ADMIN", "TITOK", "YES", "UTNELKUL;MASIK;") +
+                        "  <USER><USERNAME>Senki</USERNAME><USERADMIN>YES</USERADMIN></USER>\r\n");
+}
+
+TEST(RecordFields, EveryReaderTakesEachFieldFromItsOwnRecordOnly)
+{
+    const std::string document = MixedRecordsDocument();
+
+    ModelPointer model = LoadModel(document.c_str());
+    ASSERT_EQ(model->userRecordCount, 3);
+    const UserRecord& kis = model->userRecords[0];
+    EXPECT_STREQ(kis.name, "Kis Pál");
+    EXPECT_EQ(kis.isAdmin, 0) << "the flag of the next record";
+    EXPECT_STREQ(kis.permittedPrograms, "") << "the list of the next record";
+    const UserRecord& nobody = model->userRecords[2];
+    EXPECT_STREQ(nobody.id, "");
+    EXPECT_STREQ(nobody.password, "");
+    ASSERT_EQ(model->programRecordCount, 2);
+    EXPECT_STREQ(model->programRecords[0].id, "UTNELKUL");
+    EXPECT_STREQ(model->programRecords[0].fullPath, "") << "the path of the next program";
+    EXPECT_STREQ(model->programRecords[0].alias, "");
+    EXPECT_STREQ(model->programRecords[1].fullPath, "C:\\Suite\\masik.exe");
+
+    ProgramEntry* entries = nullptr;
+    int count = 0;
+    ASSERT_TRUE(BuildProgramTable(document.c_str(), &entries, &count));
+    ASSERT_EQ(count, 2);
+    EXPECT_STREQ(entries[0].id, "UTNELKUL");
+    EXPECT_STREQ(entries[0].fullPath, "");
+    EXPECT_STREQ(entries[0].iconFile, "");
+    EXPECT_STREQ(entries[1].fullPath, "C:\\Suite\\masik.exe");
+    free(entries);
+
+    // The same document rewritten and read again keeps every field where it was.
+    ModelPointer reread = LoadModel(BuildText(model.get()).c_str());
+    EXPECT_EQ(reread->userRecords[0].isAdmin, 0);
+    EXPECT_STREQ(reread->userRecords[0].permittedPrograms, "");
+    EXPECT_STREQ(reread->programRecords[0].fullPath, "");
+}
+
+TEST(RecordFields, ReaderKeepsAnOverLongPasswordCutNeverEmpty)
+{
+    const std::string password20 = "ABCDEFGHIJKLMNOPQRST";
+    const std::string document = Document("", "", UserLine("Hosszú", "HOSSZU", password20) + UserLine("Nincs", "NINCS", "X"));
+    // The second user's password tag is gone altogether.
+    std::string missing = document;
+    missing.erase(missing.find("<USERPWD>X</USERPWD>"), strlen("<USERPWD>X</USERPWD>"));
+    ModelPointer model = LoadModel(missing.c_str());
+    ASSERT_EQ(model->userRecordCount, 2);
+    EXPECT_STREQ(model->userRecords[0].password, "ABCDEFGHIJKLMNOP");
+    EXPECT_STREQ(model->userRecords[1].password, "");
+
+    // A rewrite keeps the cut password, which nobody can type with an empty password field.
+    std::string rewritten = BuildText(model.get());
+    EXPECT_NE(rewritten.find("<USERPWD>ABCDEFGHIJKLMNOP</USERPWD>"), std::string::npos);
+    Session target{};
+    EXPECT_FALSE(MatchLoginUser(document.c_str(), "HOSSZU", "", &target));
+    EXPECT_FALSE(MatchLoginUser(rewritten.c_str(), "HOSSZU", "", &target));
+    EXPECT_STREQ(target.userName, "");
+}
+
+// --- Hostile documents ----------------------------------------------------------------------------
+
+TEST(BuildProgramTable, CountsOnlyCompleteRecordsAndNeverMoreThanCanBeShown)
+{
+    // Ten mebibytes of bare opening tags: no record at all.
+    std::string bare;
+    bare.reserve(10u << 20);
+    while (bare.size() + 9 <= (10u << 20)) bare += "<PROGRAM>";
+    Table none(bare);
+    EXPECT_EQ(none.count, 0);
+    EXPECT_EQ(none.entries, nullptr);
+
+    // More complete records than a permitted list can name: the first ones, in order.
+    std::string programs;
+    for (int i = 0; i < maxProgramTableEntries + 88; i++) programs += ProgramLine("P" + std::to_string(i));
+    Table capped(Document("", programs + "<PROGRAM><PROGRAM>", ""));
+    ASSERT_EQ(capped.count, (int)maxProgramTableEntries);
+    EXPECT_STREQ(capped.entries[0].id, "P0");
+    EXPECT_STREQ(capped.entries[maxProgramTableEntries - 1].id, ("P" + std::to_string(maxProgramTableEntries - 1)).c_str());
+    EXPECT_GE(maxProgramTableEntries, 512) << "a list of 1024 characters names up to 512 programs";
 }
 
 }  // namespace

@@ -114,17 +114,46 @@ ModelSlot Load(int slot, const char* document)
     return model;
 }
 
-// The login reads the records the editor reads, within the limits both share.
+// For the first user records of the document: whether the login may match the record (an ID that is
+// there and not empty, a password that is there, both within 16 characters).
+std::vector<bool> LoginMatchable(const char* document, int records)
+{
+    std::vector<bool> matchable;
+    RecordScan scan;
+    scan.Init(document, "USER");
+    while ((int)matchable.size() < records && scan.Next()) {
+        char id[17], password[17];
+        matchable.push_back(ReadRecordFieldInto<16>(scan, "USERID", id) == tagPresent && id[0] &&
+                            ReadRecordFieldInto<16>(scan, "USERPWD", password) == tagPresent);
+    }
+    return matchable;
+}
+
+// The login reads the records the editor reads, within the limits both share; a record the login
+// may not match is matched by nobody typing its values.
 std::string CompareLoginWithModel(const char* document, const ConfigModel& m)
 {
     int users = m.userRecordCount < 3 ? m.userRecordCount : 3;
+    std::vector<bool> matchable = LoginMatchable(document, m.userRecordCount);
+    if ((int)matchable.size() != m.userRecordCount) return "login and model see other user records";
     for (int i = 0; i < users; i++) {
         const UserRecord& u = m.userRecords[i];
-        int first = 0;
-        while (strcmp(m.userRecords[first].id, u.id) != 0 || strcmp(m.userRecords[first].password, u.password) != 0) first++;
-        const UserRecord& matched = m.userRecords[first];
         Session s;
         memset(&s, 0, sizeof s);
+        if (!matchable[i]) {
+            bool other = false;  // an earlier or later well-formed record with the same values
+            for (int k = 0; k < m.userRecordCount; k++)
+                other = other || (matchable[k] && !strcmp(m.userRecords[k].id, u.id) && !strcmp(m.userRecords[k].password, u.password));
+            bool matched = MatchLoginUser(document, u.id, u.password, &s);
+            free(s.programs);
+            if (matched && !other) return "login matches malformed user " + std::to_string(i);
+            continue;
+        }
+        int first = 0;
+        while (!matchable[first] || strcmp(m.userRecords[first].id, u.id) != 0 ||
+               strcmp(m.userRecords[first].password, u.password) != 0)
+            first++;
+        const UserRecord& matched = m.userRecords[first];
         if (!MatchLoginUser(document, u.id, u.password, &s)) return "login misses model user " + std::to_string(i);
         std::string problem = CheckSession(s);
         if (problem.empty() && (strcmp(s.userName, matched.name) != 0 || strcmp(s.permittedPrograms, matched.permittedPrograms) != 0))
@@ -175,8 +204,12 @@ std::string CheckDocumentReaders(const char* document)
     ProgramEntry* entries;
     int count;
     if (!BuildProgramTable(document, &entries, &count)) return "program table: out of memory";
-    std::string problem = count == CountRecordTags(document, "PROGRAM") ? CheckEntries(entries, count)
-                                                                         : "program table size differs from the tag count";
+    int complete = 0;
+    RecordScan programs;
+    programs.Init(document, "PROGRAM");
+    while (complete < maxProgramTableEntries && programs.Next()) complete++;
+    std::string problem = count == complete ? CheckEntries(entries, count)
+                                            : "program table size differs from the number of complete records";
     free(entries);
     if (!problem.empty()) return problem;
 

@@ -146,17 +146,66 @@ TEST_F(LaunchE2e, AProgramWithAnAliasGetsAliasUserAndPasswordAndStartsInItsFolde
     CloseLauncher(main);
 }
 
-TEST_F(LaunchE2e, ACapitalExeWithAnAliasGoesToShellExecuteAndStartsNothingSilently)
+TEST_F(LaunchE2e, ACapitalExeIsStartedWithItsCommandLine)
 {
     HWND main = LogIn();
     ASSERT_TRUE(main);
     Launch(main, "Nagybetűs kiterjesztés");
-    // The whole command line is taken as a file name, which does not exist.
-    ASSERT_TRUE(e2e::WaitForPostedMessagesHandled(main)) << e2e::DescribeWindows(launcher);
-    EXPECT_EQ(launcher.ProcessCount(), 1) << "nothing may start";
-    EXPECT_FALSE(start.Exists("nagy\\recorder-out.txt"));
+    e2e::Recording recording;
+    ASSERT_TRUE(e2e::WaitForRecording(start.PathOf("nagy\\recorder-out.txt"), &recording))
+        << e2e::DescribeWindows(launcher);
+    EXPECT_EQ(recording.commandLine, programs[2].fullPath + " DB;TESZT;JELSZO");
+    EXPECT_EQ(recording.currentDirectory, start.PathOf("nagy"));
     EXPECT_EQ(launcher.FindTopWindow(e2e::IsMessageBox()), nullptr);
-    EXPECT_EQ(launcher.VisibleWindows(), std::vector<HWND>{main}) << e2e::DescribeWindows(launcher);
+    CloseLauncher(main);
+}
+
+TEST_F(LaunchE2e, APathWithABlankStartsThatProgramNotOneNamedByItsFirstWord)
+{
+    // "apps\Suite Bin\konyv.exe" beside a planted "apps\Suite.exe": unquoted, the command line
+    // would start the planted program and hand it the password.
+    ASSERT_TRUE(start.MakeDirectory("apps"));
+    ASSERT_TRUE(start.MakeDirectory("apps\\Suite Bin"));
+    ASSERT_TRUE(e2e::InstallRecorder(start.PathOf("apps\\Suite Bin"), "konyv.exe"));
+    ASSERT_TRUE(e2e::InstallRecorder(start.PathOf("apps"), "Suite.exe"));
+    const std::string path = start.PathOf("apps\\Suite Bin\\konyv.exe");
+    programs.push_back({"KONYV", "Könyvelés", path, "KONYV", ""});
+    ASSERT_TRUE(start.Write("Marvitelkon.ini", Scramble(PlainDocument(programs, "KONYV;"))));
+    HWND main = LogIn();
+    ASSERT_TRUE(main);
+    Launch(main, "Könyvelés");
+    e2e::Recording recording;
+    ASSERT_TRUE(e2e::WaitForRecording(start.PathOf("apps\\Suite Bin\\recorder-out.txt"), &recording))
+        << e2e::DescribeWindows(launcher);
+    EXPECT_EQ(recording.commandLine, "\"" + path + "\" KONYV;TESZT;JELSZO");
+    EXPECT_EQ(recording.currentDirectory, start.PathOf("apps\\Suite Bin"));
+    EXPECT_FALSE(start.Exists("apps\\recorder-out.txt")) << "the planted program ran";
+    EXPECT_EQ(launcher.ProcessCount(), 2);
+    CloseLauncher(main);
+}
+
+TEST_F(LaunchE2e, APathLongerThanTheListShowsStartsWhole)
+{
+    // The first 127 characters name a folder; the whole path names the program below it.
+    std::string cut = start.PathOf("");
+    cut += std::string(127 - cut.size() - 4, 'r') + ".exe";
+    ASSERT_EQ(cut.size(), 127u);
+    const std::string folder = cut.substr(start.Path().size() + 1);
+    ASSERT_TRUE(start.MakeDirectory(folder));
+    ASSERT_TRUE(start.MakeDirectory(folder + "\\mely"));
+    ASSERT_TRUE(e2e::InstallRecorder(start.PathOf(folder + "\\mely")));
+    const std::string path = cut + "\\mely\\recorder.exe";
+    programs.push_back({"HOSSZU", "Hosszú út", path, "HDB", ""});
+    ASSERT_TRUE(start.Write("Marvitelkon.ini", Scramble(PlainDocument(programs, "HOSSZU;"))));
+    HWND main = LogIn();
+    ASSERT_TRUE(main);
+    Launch(main, "Hosszú út");
+    e2e::Recording recording;
+    ASSERT_TRUE(e2e::WaitForRecording(start.PathOf(folder + "\\mely\\recorder-out.txt"), &recording))
+        << e2e::DescribeWindows(launcher);
+    EXPECT_EQ(recording.commandLine, path + " HDB;TESZT;JELSZO");
+    EXPECT_EQ(recording.currentDirectory, start.PathOf(folder + "\\mely"));
+    EXPECT_EQ(launcher.FindTopWindow(e2e::IsMessageBox()), nullptr);
     CloseLauncher(main);
 }
 
@@ -188,7 +237,7 @@ TEST_F(LaunchE2e, AMissingProgramGivesTheLaunchersMessageOverTheMainWindow)
 
 TEST_F(LaunchE2e, TheSampleProgramShowsWhatTheLauncherHandedIt)
 {
-    // In a folder whose name has blanks: the launcher hands the path on unquoted.
+    // In a folder whose name has blanks.
     ASSERT_TRUE(start.MakeDirectory("minta program"));
     ASSERT_TRUE(start.CopyIn(e2e::WindowsPath(MV_SAMPLE_PROGRAM), "minta program\\MintaProgram.exe"));
     const std::string path = start.PathOf("minta program\\MintaProgram.exe");
@@ -214,9 +263,8 @@ TEST_F(LaunchE2e, TheSampleProgramShowsWhatTheLauncherHandedIt)
             return sample && e2e::IsShown(sample);
         })) << e2e::DescribeWindows(launcher);
         EXPECT_EQ(e2e::Text(sample), "Mintaprogram - Marvitelkon");
-        // Windows hands the command on as WinExec got it; Wine puts a path with blanks in quotes.
-        const std::string commandLine = e2e::ControlText(sample, 201);
-        EXPECT_TRUE(commandLine == path + c.arguments || commandLine == "\"" + path + "\"" + c.arguments) << commandLine;
+        // The path has blanks: the launcher puts it in quotes.
+        EXPECT_EQ(e2e::ControlText(sample, 201), "\"" + path + "\"" + c.arguments);
         EXPECT_EQ(e2e::ControlText(sample, 202), c.alias);
         EXPECT_EQ(e2e::ControlText(sample, 203), c.user);
         EXPECT_EQ(e2e::ControlText(sample, 204), c.password);

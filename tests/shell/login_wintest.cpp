@@ -666,18 +666,6 @@ TEST_F(LoginDialog, AFileThatCannotBeOpenedGivesBothMessagesInOrder)
              *held = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
              return *held != INVALID_HANDLE_VALUE ? 1 : 0;
          }},
-        {"a read-only file",
-         [&](const std::string& path, HANDLE*) {
-             if (!WriteBytes(path, Scramble(document)) || !SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY) ||
-                 !(GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_READONLY))
-                 return 0;
-             // Under Wine the attribute is the Unix file's write permission, which root is not held to.
-             HANDLE probe = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 3, nullptr, OPEN_EXISTING,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr);
-             if (probe == INVALID_HANDLE_VALUE) return 1;
-             CloseHandle(probe);
-             return -1;
-         }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -829,4 +817,131 @@ TEST_F(LoginDialog, TheCloseBoxEndsWithZero)
               0);
     EXPECT_EQ(capture.Count(), 1u);
     EXPECT_STREQ(session.userName, "");
+}
+
+TEST_F(LoginDialog, AFileOrdinaryUsersMayNotWriteStillLogsIn)
+{
+    const std::string document = LoginDocument("", UserLine("Kiss Éva", "KISS", "TITOK", "NO", "P;"));
+    // Each arrangement leaves the file readable but not writable by the login; a handle it keeps
+    // open goes into *held. Not applicable (false) when this system lets the login write all the same.
+    struct Case {
+        const char* name;
+        std::function<bool(const std::string& path, HANDLE* held)> arrange;
+    };
+    const Case cases[] = {
+        {"another program holds it sharing reading only",
+         [](const std::string& path, HANDLE* held) {
+             *held = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+             return *held != INVALID_HANDLE_VALUE;
+         }},
+        {"read-only file",
+         [](const std::string& path, HANDLE*) {
+             if (!SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY)) return false;
+             // Under Wine the attribute is the Unix file's write permission, which root is not held to.
+             HANDLE probe = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 3, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr);
+             if (probe == INVALID_HANDLE_VALUE) return true;
+             CloseHandle(probe);
+             return false;
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(WriteConfig(document));
+        ReplaceDocumentText(nullptr);
+        ResetSession();
+        HANDLE held = INVALID_HANDLE_VALUE;
+        if (!c.arrange(ConfigPath(), &held)) {
+            printf("note: %s can be written here; case not applicable\n", c.name);
+            SetFileAttributesA(ConfigPath().c_str(), FILE_ATTRIBUTE_NORMAL);
+            continue;
+        }
+        // Proof that the arrangement denies writing.
+        HANDLE writer = CreateFileA(ConfigPath().c_str(), GENERIC_READ | GENERIC_WRITE, 7, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+        EXPECT_EQ(writer, INVALID_HANDLE_VALUE);
+        if (writer != INVALID_HANDLE_VALUE) CloseHandle(writer);
+        MessageBoxCapture capture;
+        INT_PTR result = Run([&](HWND dialog) { Attempt(dialog, "KISS", "TITOK"); });
+        if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
+        SetFileAttributesA(ConfigPath().c_str(), FILE_ATTRIBUTE_NORMAL);
+        EXPECT_EQ(result, 1);
+        EXPECT_EQ(capture.Count(), 0u);
+        EXPECT_STREQ(session.userName, "Kiss Éva");
+        EXPECT_STREQ(session.permittedPrograms, "P;");
+        // The login wrote nothing.
+        EXPECT_EQ(ReadBytes(ConfigPath()), Scramble(document));
+    }
+}
+
+// A document of the size the editor writes at its limits of 100 programs and 100 users, well over
+// 20 KB, among them users whose records lack the flag or the list, each right before an
+// administrator with a long list.
+std::string RealisticDocument()
+{
+    std::string programs, users;
+    for (int i = 0; i < 100; i++) {
+        std::string n = std::to_string(i);
+        programs += ProgramLine("PRG" + n, "Program " + n + " leírása", "C:\\Suite\\Modul " + n + "\\prog" + n + ".exe",
+                                "ALIAS" + n, "ikon" + n + ".ico");
+    }
+    for (int i = 0; i < 100; i++) {
+        std::string n = std::to_string(i);
+        if (i % 10 == 8) {
+            // No USERADMIN and no PROGRAMOK: nothing of the next user may come in.
+            users += "  <USER><USERNAME>Hiányos " + n + "</USERNAME><USERID>H" + n + "</USERID><USERPWD>W" + n +
+                     "</USERPWD></USER>\r\n";
+        } else if (i % 10 == 9) {
+            std::string all;
+            for (int p = 0; p < 100; p += 3) all += "PRG" + std::to_string(p) + ";";
+            users += UserLine("Rendszergazda " + n, "A" + n, "W" + n, "YES", all);
+        } else {
+            users += UserLine("Felhasználó " + n, "U" + n, "W" + n, "NO", "PRG" + n + ";PRG" + std::to_string(99 - i) + ";");
+        }
+    }
+    return LoginDocument(programs, users, "Nagy Kft.");
+}
+
+TEST_F(LoginDialog, ARealisticDocumentIsReadWholeAndEachUserGetsOnlyTheirOwnRights)
+{
+    const std::string document = RealisticDocument();
+    ASSERT_GT(document.size(), 20000u);
+    ASSERT_TRUE(WriteConfig(document));
+    struct Case {
+        const char* id;
+        const char* password;
+        const char* name;
+        bool isAdmin;
+        std::string permitted;
+    } cases[] = {
+        {"U0", "W0", "Felhasználó 0", false, "PRG0;PRG99;"},
+        {"U97", "W97", "Felhasználó 97", false, "PRG97;PRG2;"},  // near the end of the file
+        {"H98", "W98", "Hiányos 98", false, ""},                 // right before the last administrator
+        {"H48", "W48", "Hiányos 48", false, ""},
+        {"A99", "W99", "Rendszergazda 99", true, ""},
+    };
+    for (int p = 0; p < 100; p += 3) cases[4].permitted += "PRG" + std::to_string(p) + ";";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.id);
+        ReplaceDocumentText(nullptr);
+        ResetSession();
+        MessageBoxCapture capture;
+        INT_PTR result = Run([&](HWND dialog) { Attempt(dialog, c.id, c.password); });
+        ASSERT_EQ(result, 1);
+        EXPECT_EQ(capture.Count(), 0u);
+        EXPECT_STREQ(session.userName, c.name);
+        EXPECT_EQ(session.isAdmin, c.isAdmin);
+        EXPECT_EQ(std::string(session.permittedPrograms), c.permitted);
+        EXPECT_STREQ(session.header, "Nagy Kft.");
+        EXPECT_STREQ(session.sqlServerPassword, "ms_pwd");
+        // The whole program table, the last record included.
+        ASSERT_EQ(session.programCount, 100);
+        const ProgramEntry& last = session.programs[99];
+        EXPECT_STREQ(last.id, "PRG99");
+        EXPECT_STREQ(last.fullPath, "C:\\Suite\\Modul 99\\prog99.exe");
+        EXPECT_STREQ(last.iconFile, "ikon99.ico");
+        ASSERT_TRUE(documentText);
+        EXPECT_EQ(strlen(documentText), document.size());
+    }
 }

@@ -148,7 +148,7 @@ TEST_F(ProgramLaunch, TheFocusedItemIsStartedNotTheOneClicked)
     EXPECT_EQ(boxes.Count(), 2u);
 }
 
-TEST_F(ProgramLaunch, WinExecOrShellExecuteByACaseSensitiveExeAnywhereInTheCommand)
+TEST_F(ProgramLaunch, WinExecOnlyForAPathWhoseOwnExtensionIsExeInAnyCase)
 {
     struct Case {
         const char* name;
@@ -158,14 +158,16 @@ TEST_F(ProgramLaunch, WinExecOrShellExecuteByACaseSensitiveExeAnywhereInTheComma
         std::string folder;  // current afterwards
     } cases[] = {
         {"lower-case .exe", scratch.PathOf("egy\\nincs.exe"), "", 1, scratch.PathOf("egy")},
-        {"capital .EXE", scratch.PathOf("egy\\NINCS.EXE"), "", 0, scratch.PathOf("egy")},
-        {"capital .EXE with alias", scratch.PathOf("egy\\RECORDER.EXE"), "DB", 0, scratch.PathOf("egy")},
-        {"mixed .Exe", scratch.PathOf("egy\\nincs.Exe"), "", 0, scratch.PathOf("egy")},
+        {"capital .EXE", scratch.PathOf("egy\\NINCS.EXE"), "", 1, scratch.PathOf("egy")},
+        {"capital .EXE with alias", scratch.PathOf("egy\\RECORDER.EXE"), "DB", 1, scratch.PathOf("egy")},
+        {"mixed .Exe", scratch.PathOf("egy\\nincs.Exe"), "", 1, scratch.PathOf("egy")},
+        {"blank in the path", scratch.PathOf("egy\\nincs program.exe"), "DB", 1, scratch.PathOf("egy")},
         {"document", scratch.PathOf("ketto\\nincs.txt"), "", 0, scratch.PathOf("ketto")},
-        // The folder's name passes the test, so a document there goes to WinExec.
-        {"document in a folder named .exe", scratch.PathOf("mappa.exe\\nincs.pdf"), "", 1, scratch.PathOf("mappa.exe")},
-        // So does an alias holding it.
-        {"alias holding .exe", scratch.PathOf("ketto\\nincs.pdf"), "x.exe", 1, scratch.PathOf("ketto")},
+        // A folder named .exe does not make a document a program.
+        {"document in a folder named .exe", scratch.PathOf("mappa.exe\\nincs.pdf"), "", 0, scratch.PathOf("mappa.exe")},
+        // Nor does an alias holding it.
+        {"alias holding .exe", scratch.PathOf("ketto\\nincs.pdf"), "x.exe", 0, scratch.PathOf("ketto")},
+        {"document named like a program", scratch.PathOf("ketto\\nincs.exe.txt"), "DB", 0, scratch.PathOf("ketto")},
         // No folder at all: the current directory stays.
         {"bare name", "nincs.exe", "", 1, scratch.path},
     };
@@ -183,13 +185,15 @@ TEST_F(ProgramLaunch, WinExecOrShellExecuteByACaseSensitiveExeAnywhereInTheComma
     }
 }
 
-TEST_F(ProgramLaunch, PathIsReadBackFromTheListAtMost127Characters)
+TEST_F(ProgramLaunch, APathLongerThanTheListShowsIsUsedWhole)
 {
-    // The first 127 characters end in "elso.exe"; the whole path names a folder below that does not
-    // exist. The launch therefore works with the cut path and makes "egy" current.
+    // The first 127 characters end in "elso.exe", a folder here; the whole path names a program in
+    // a folder below it, which becomes current.
     std::string cut = scratch.PathOf("egy\\");
     cut += std::string(127 - cut.size() - 8, 'x') + "elso.exe";
     ASSERT_EQ(cut.size(), 127u);
+    ASSERT_TRUE(MakeDirectory(cut));
+    ASSERT_TRUE(MakeDirectory(cut + "\\alatta"));
     std::string path = cut + "\\alatta\\program.exe";
     SetUpSession({{"A", "Hosszú", path, "", ""}}, "A;");
     MessageBoxCapture boxes;
@@ -198,5 +202,5 @@ TEST_F(ProgramLaunch, PathIsReadBackFromTheListAtMost127Characters)
         LaunchFocusedProgram(dialog);
     });
     EXPECT_EQ(boxes.Count(), 1u);
-    EXPECT_EQ(CurrentDirectory(), scratch.PathOf("egy"));
+    EXPECT_EQ(CurrentDirectory(), cut + "\\alatta");
 }

@@ -99,17 +99,63 @@ TEST(MatchLoginUser, AdministratorOnlyForExactlyYes)
     }
 }
 
-TEST(MatchLoginUser, FieldsMissingFromARecordAreTakenFromTheNextOne)
+TEST(MatchLoginUser, FieldsMissingFromARecordAreNeverTakenFromTheNextOne)
 {
     std::string document = Document("Fejléc", "",
-                                    "  <USER><USERPWD>P1</USERPWD><USERADMIN>YES</USERADMIN></USER>\r\n" +
-                                        UserLine("Béla", "B", "P2", "NO", "X;"));
-    LoginTarget target;
-    // The first record has no ID and no name: it reads the second record's.
-    ASSERT_TRUE(target.Login(document, "B", "P1"));
-    EXPECT_STREQ(target.userName, "Béla");
-    EXPECT_TRUE(target.isAdmin);
-    EXPECT_STREQ(target.permittedPrograms, "X;");
+                                    std::string("  <USER><USERPWD>P1</USERPWD><USERADMIN>YES</USERADMIN></USER>\r\n") +
+                                        "  <USER><USERNAME>Kis</USERNAME><USERID>K</USERID><USERPWD>PK</USERPWD></USER>\r\n" +
+                                        UserLine("Béla", "B", "P2", "YES", "X;"));
+    // The first record has no ID: it matches nobody, not even with the next record's ID.
+    LoginTarget first;
+    EXPECT_FALSE(first.Login(document, "B", "P1"));
+    EXPECT_FALSE(first.Login(document, "", "P1"));
+    // A record without flag and list gets neither from the administrator after it.
+    LoginTarget kis;
+    ASSERT_TRUE(kis.Login(document, "K", "PK"));
+    EXPECT_STREQ(kis.userName, "Kis");
+    EXPECT_FALSE(kis.isAdmin);
+    EXPECT_STREQ(kis.permittedPrograms, "");
+    LoginTarget bela;
+    ASSERT_TRUE(bela.Login(document, "B", "P2"));
+    EXPECT_TRUE(bela.isAdmin);
+    EXPECT_STREQ(bela.permittedPrograms, "X;");
+}
+
+TEST(MatchLoginUser, OnlyAWellFormedRecordMatches)
+{
+    struct Case {
+        const char* name;
+        std::string record;
+        const char* id;
+        const char* password;
+    } cases[] = {
+        {"password over its limit, empty typed", UserLine("N", "ANNA", std::string(17, 'P')), "ANNA", ""},
+        {"password over its limit, its start typed", UserLine("N", "ANNA", std::string(17, 'P')), "ANNA", "PPPPPPPP"},
+        {"no password tag", "  <USER><USERNAME>N</USERNAME><USERID>ANNA</USERID><USERADMIN>NO</USERADMIN></USER>\r\n",
+         "ANNA", ""},
+        {"password without its closing tag", "  <USER><USERID>ANNA</USERID><USERPWD>X</USER>\r\n", "ANNA", ""},
+        {"ID over its limit", UserLine("N", std::string(17, 'I'), "X"), "", "X"},
+        {"empty ID", UserLine("N", "", "X"), "", "X"},
+        {"only a name and the administrator flag",
+         "  <USER><USERNAME>Senki</USERNAME><USERADMIN>YES</USERADMIN></USER>\r\n", "", ""},
+    };
+    for (const Case& c : cases) {
+        // Between two proper users, and as the last record, where nothing follows to take from.
+        const std::string proper = UserLine("Utolsó", "UTOLSO", "", "YES", "P1;");
+        const std::string documents[] = {
+            Document("Fejléc", Program("P1"), UserLine("Első", "ELSO", "E") + c.record + proper),
+            Document("Fejléc", Program("P1"), proper + c.record),
+        };
+        for (const std::string& document : documents) {
+            LoginTarget target;
+            EXPECT_FALSE(target.Login(document, c.id, c.password)) << c.name;
+            EXPECT_STREQ(target.userName, "") << c.name;
+            EXPECT_FALSE(target.isAdmin) << c.name;
+            // An empty password that is there is a password.
+            LoginTarget other;
+            EXPECT_TRUE(other.Login(document, "UTOLSO", "")) << c.name;
+        }
+    }
 }
 
 TEST(MatchLoginUser, ReadsTheLoginsLimits)
@@ -161,19 +207,19 @@ TEST(MatchLoginUser, ATableTheTargetHadIsReplacedNotLeaked)
     EXPECT_EQ(target.programCount, 2);
 }
 
-TEST(MatchLoginUser, ProgramTableCountsEveryOpeningTag)
+TEST(MatchLoginUser, ProgramTableHoldsTheCompleteRecordsOnly)
 {
-    // A broken record in the middle: P2 is skipped and the last entry stays empty.
+    // A broken record in the middle is no entry; the next one is read whole, and an opening tag in
+    // the permitted list adds nothing.
     std::string broken = Program("P1");
     broken = broken.substr(0, broken.find("</PROGRAM>")) + "\r\n";
     LoginTarget target;
     ASSERT_TRUE(target.Login(
         Document("Fejléc", broken + Program("P2") + Program("P3"), UserLine("N", "A", "B", "NO", "<PROGRAM>")), "A", "B"));
-    ASSERT_EQ(target.programCount, 4);  // the permitted list holds a fourth "<PROGRAM>"
-    EXPECT_STREQ(target.programs[0].id, "P1");
+    ASSERT_EQ(target.programCount, 2);
+    EXPECT_STREQ(target.programs[0].id, "P2");
+    EXPECT_STREQ(target.programs[0].fullPath, "C:\\P2.exe");
     EXPECT_STREQ(target.programs[1].id, "P3");
-    EXPECT_STREQ(target.programs[2].id, "");
-    EXPECT_STREQ(target.programs[3].id, "");
 }
 
 }  // namespace

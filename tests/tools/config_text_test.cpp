@@ -51,6 +51,21 @@ TEST(CheckPlainDocument, NeedsSomebodyWhoCanLogIn)
     EXPECT_FALSE(CheckPlainDocument(std::string("<USER><USERID>A</USERID><USERPWD>B</USERPWD></USER>\0", 53), &error));
 }
 
+TEST(CheckPlainDocument, AUserNeedsIdAndPasswordInsideOneRecordHoweverManyRecordsComeFirst)
+{
+    // Half a mebibyte of empty records, then an ID and a password in two records of their own: nobody
+    // could log in with them, so the document is refused; the same fields in one record pass.
+    std::string empty;
+    while (empty.size() < (512u << 10)) empty += "<USER></USER>";
+    std::string error;
+    EXPECT_FALSE(CheckPlainDocument(
+        empty + "<USER><USERID>A</USERID></USER><USER><USERPWD>B</USERPWD></USER>", &error));
+    EXPECT_NE(error.find("nobody could log in"), std::string::npos) << error;
+    EXPECT_TRUE(CheckPlainDocument(empty + "<USER><USERID>A</USERID><USERPWD>B</USERPWD></USER>", &error)) << error;
+    // An over-long password is no password.
+    EXPECT_FALSE(CheckPlainDocument("<USER><USERID>A</USERID><USERPWD>" + std::string(17, 'B') + "</USERPWD></USER>", &error));
+}
+
 TEST(CheckLoginValue, OnlyWhatTheLoginWindowCanType)
 {
     std::string error;
