@@ -1,6 +1,7 @@
 // Fuzz target over the command line a started program receives: whatever the texts and the room,
-// the command fits its buffer, and when built it is the path, and for an alias that is not blank
-// the alias, user ID and password after one blank, joined by ";".
+// the command fits its buffer; it is built exactly when it fits, and then it is the path (in quotes
+// when it holds a blank or a tab), and for an alias that is not blank one blank and the alias, user
+// ID and password joined by ";". The way of starting follows the path's own extension.
 #include "shell/launch_command.h"
 #include "shell/text_utils.h"
 #include "tests/fuzz/fuzz_targets.h"
@@ -32,9 +33,17 @@ std::string LaunchCommandProblem(const uint8_t* data, size_t size)
     size_t length = strnlen(buffer.data(), room);
     if (length == room) return "the command is not terminated within its room";
     std::string command(buffer.data(), length);
+    std::string arguments = IsBlank(alias.c_str()) ? "" : alias + ";" + user + ";" + password;
+    std::string quoted = path.find_first_of(" \t") != std::string::npos ? "\"" + path + "\"" : path;
+    std::string expected = quoted + (arguments.empty() ? "" : " " + arguments);
+    bool fits = arguments.size() < launchArgumentsSize && expected.size() < room;
+    if (built != fits) return built ? "a command built that does not fit" : "a command that fits refused";
     if (!built) return command.empty() ? "" : "a refused command is not empty";
-    std::string expected = IsBlank(alias.c_str()) ? path : path + " " + alias + ";" + user + ";" + password;
     if (command != expected) return "the command is \"" + command + "\", not \"" + expected + "\"";
+
+    std::string extension = path.size() >= 4 ? path.substr(path.size() - 4) : "";
+    for (char& c : extension) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+    if (IsExecutablePath(path.c_str()) != (extension == ".exe")) return "the way of starting ignores the path's own extension";
     return "";
 }
 

@@ -1,6 +1,6 @@
 // Fuzz target over the login's match: whatever the document and the typed texts, the Session stays
-// within its fields, a failed match leaves it as it was, a match stands on the typed values
-// written in the document, and a well-formed record after any text is found.
+// within its fields, a failed match leaves it as it was, a match stands on a whole record that holds
+// the typed ID (not empty) and password itself, and a well-formed record after any text is found.
 #include "shell/session.h"
 #include "tests/config/reader_checks.h"
 #include "tests/fuzz/fuzz_targets.h"
@@ -21,6 +21,20 @@ void Mark(Session* s)
 }
 
 bool Contains(const std::string& text, const std::string& piece) { return text.find(piece) != std::string::npos; }
+
+// True when one record "<USER>" ... "</USER>" of the document, taken as the record scan takes
+// them, holds both pieces inside itself.
+bool SomeRecordHolds(const std::string& document, const std::string& first, const std::string& second)
+{
+    for (size_t open = document.find("<USER>"); open != std::string::npos; open = document.find("<USER>", open)) {
+        size_t close = document.find("</USER>", open + 6);
+        if (close == std::string::npos) return false;
+        std::string record = document.substr(open, close - open);
+        if (Contains(record, first) && Contains(record, second)) return true;
+        open = close + 7;
+    }
+    return false;
+}
 
 // Plain login values that a record can hold as they are.
 bool Writable(const std::string& value) { return !value.empty() && value.size() <= 16 && value.find_first_of("<\r\n") == std::string::npos; }
@@ -45,9 +59,9 @@ std::string LoginMatchProblem(const uint8_t* data, size_t size)
         if (memcmp(&before, &target, sizeof target) != 0) problem = "a failed match changed the session";
     } else {
         problem = CheckSessionLimits(target);
-        if (problem.empty() && !id.empty() && !password.empty() && (!Contains(document, "<USERID>" + id + "</USERID>") ||
-                                !Contains(document, "<USERPWD>" + password + "</USERPWD>")))
-            problem = "a match on values the document does not hold";
+        if (problem.empty() && id.empty()) problem = "an empty ID matched";
+        if (problem.empty() && !SomeRecordHolds(document, "<USERID>" + id + "</USERID>", "<USERPWD>" + password + "</USERPWD>"))
+            problem = "a match on values no record holds itself";
     }
     free(target.programs);
     if (!problem.empty() || Contains(document, "<USER>") || Contains(document, "</USER>") || !Writable(id) ||

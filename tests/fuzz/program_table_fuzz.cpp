@@ -1,6 +1,6 @@
 // Fuzz target over the program table the login builds: whatever the document, the table has no
-// more entries than "<PROGRAM>" tags, every entry stays within its fields and holds an ID the
-// document has, and well-formed records after any text read back whole.
+// more entries than "<PROGRAM>" tags nor than its cap, every entry stays within its fields and holds
+// an ID the document has, and well-formed records after any text read back whole.
 #include "config/config_document.h"
 #include "tests/config/reader_checks.h"
 #include "tests/fuzz/fuzz_targets.h"
@@ -34,7 +34,7 @@ std::string ProgramTableProblem(const uint8_t* data, size_t size)
     if (!BuildProgramTable(document.c_str(), &entries, &count)) return "";  // out of memory: nothing to check
     std::string problem;
     int tags = CountRecordTags(document.c_str(), "PROGRAM");
-    if (count < 2 || count > tags || (count > 0) != (entries != nullptr)) {
+    if (count < 0 || count > tags || count > maxProgramTableEntries || (count > 0) != (entries != nullptr)) {
         problem = "the table has " + std::to_string(count) + " entries for " + std::to_string(tags) + " tags";
     } else {
         problem = CheckProgramEntries(entries, count);
