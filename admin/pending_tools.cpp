@@ -15,4 +15,3 @@ int ShowPending(HWND owner, const char* tool)
 
 int ShowMySqlUserManager(HWND owner) { return ShowPending(owner, "MySQL - Felhasználói jogosultságok"); }
 int ShowMySqlBackup(HWND owner) { return ShowPending(owner, "MySQL - Mentés"); }
-int ShowUserRightsEditor(HWND owner) { return ShowPending(owner, "Felhasználói jogosultságok"); }

@@ -15,9 +15,6 @@ ConfigModel configModel;
 
 namespace {
 
-// The file written beside Marvitelkon.ini before it replaces it.
-const char* const temporaryFileName = "Marvitelkon.ini.tmp";
-
 // First occurrence of needle in [from, end), or null. memchr and memcmp stay within the range, so
 // the search never reads past the document and costs only the bytes it passes.
 const char* FindText(const char* from, const char* end, const char* needle, size_t length)
@@ -125,37 +122,6 @@ int ClampedCount(int count) { return count < 0 ? 0 : count > maxConfigRecords ? 
 void ReportSaveFailure()
 {
     MessageBoxA(GetActiveWindow(), "A 'Marvitelkon.ini' mentése sikertelen.", "Hibaüzenet", MB_TASKMODAL);
-}
-
-// Writes text (scrambled with the configuration key) to the temporary file in the current
-// directory and makes it Marvitelkon.ini in one step. On failure the temporary file is removed and
-// the old Marvitelkon.ini is left as it was.
-bool ReplaceConfigFile(const char* text, size_t length)
-{
-    if (length > 0xFFFFFFFFu) return false;
-    char* copy = static_cast<char*>(malloc(length ? length : 1));  // Write scrambles its buffer in place
-    if (!copy) return false;
-    memcpy(copy, text, length);
-
-    DeleteFileA(temporaryFileName);  // a stale one from an interrupted save
-    ScrambledFile file;
-    file.Init(temporaryFileName);
-    file.SetKey(configurationKey);
-    bool written = false;
-    if (file.Open(GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, CREATE_ALWAYS,
-                  FILE_FLAG_RANDOM_ACCESS | FILE_ATTRIBUTE_NORMAL)) {
-        DWORD done = 0;
-        written = file.Write(copy, static_cast<DWORD>(length), &done) && done == length;
-        written = FlushFileBuffers(file.handle) && written;
-        written = file.Close() && written;
-    }
-    file.Destroy(2);
-    free(copy);
-
-    if (written && MoveFileExA(temporaryFileName, configFileName, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return true;
-    DeleteFileA(temporaryFileName);
-    return false;
 }
 
 }  // namespace
@@ -386,7 +352,8 @@ bool SaveConfigDocument()
     }
     // The in-memory document is the new one even when the file cannot be written.
     ReplaceDocumentText(text);
-    bool saved = SetCurrentDirectoryA(startDirectory) && ReplaceConfigFile(documentText, strlen(documentText));
+    bool saved = SetCurrentDirectoryA(startDirectory) &&
+                 SaveScrambledFile(configFileName, configurationKey, documentText, strlen(documentText));
     if (!saved) ReportSaveFailure();
     return saved;
 }

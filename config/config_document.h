@@ -179,7 +179,9 @@ void LoadConfigModel();
 // runs out).
 char* BuildConfigDocument(const ConfigModel* model);
 
-// Rebuilds documentText from configModel and writes Marvitelkon.ini in the start directory: a
-// temporary file beside it is written and then replaces it in one step, so a failure leaves the old
-// file whole; a failure is reported by a "Hibaüzenet" message box and a false result.
+// Rebuilds documentText from configModel and writes Marvitelkon.ini in the start directory through
+// SaveScrambledFile: a temporary file of this save's own replaces it in one step, so that readers
+// and other saves running at the same time see the old or the new document, whole, and a failure
+// leaves the old file as it was; a failure is reported by a "Hibaüzenet" message box and a false
+// result.
 bool SaveConfigDocument();

@@ -2,8 +2,11 @@
 
 #include "support/bounded_text.h"
 
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+
+#include <atomic>
 
 namespace {
 
@@ -94,4 +97,107 @@ void ScrambledFile::Destroy(int flags)
 {
     Close();
     if (flags & 1) free(this);
+}
+
+namespace {
+
+// Tried names per save: a taken name is passed over, any other failure ends the save.
+const int temporaryNameAttempts = 32;
+
+std::atomic<unsigned> temporaryNameCounter{0};
+
+// Creates the temporary file beside path; on success its name is in file->fileName.
+bool CreateTemporaryBeside(const char* path, ScrambledFile* file)
+{
+    for (int attempt = 0; attempt < temporaryNameAttempts; attempt++) {
+        char name[sizeof file->fileName];
+        int length = snprintf(name, sizeof name, "%s.%lx-%lx-%x.tmp", path, static_cast<unsigned long>(GetCurrentProcessId()),
+                              static_cast<unsigned long>(GetTickCount()), temporaryNameCounter.fetch_add(1) & 0xFFFFFFu);
+        if (length < 0 || static_cast<size_t>(length) >= sizeof name) return false;
+        file->Init(name);
+        if (file->Open(GENERIC_WRITE, 0, CREATE_NEW, FILE_ATTRIBUTE_NORMAL)) return true;
+        DWORD error = GetLastError();
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return false;
+    }
+    return false;
+}
+
+// A name for ReplaceFileA. Wine's takes the folder from each name and refuses a name without one
+// (ERROR_DIRECTORY), so a bare name is given as ".\name" there; false when that does not fit.
+template <size_t capacity>
+bool ReplaceableName(const char* name, char (&target)[capacity])
+{
+#ifdef _WIN32
+    if (!strpbrk(name, "\\/:")) {
+        if (!TextFits(name, capacity - 2)) return false;
+        CopyText(target, ".\\");
+        AppendText(target, capacity, name);
+        return true;
+    }
+#endif
+    if (!TextFits(name, capacity)) return false;
+    CopyText(target, name);
+    return true;
+}
+
+// Puts the finished temporary file in the place of path in one step.
+bool ReplaceWithTemporary(const char* path, const char* temporary)
+{
+    char replaced[MAX_PATH + 3], replacement[sizeof(ScrambledFile::fileName) + 2];
+    if (!ReplaceableName(path, replaced) || !ReplaceableName(temporary, replacement)) return false;
+    // Only a file is replaced (Wine's ReplaceFileA would put the file in the place of an empty folder).
+    DWORD attributes = GetFileAttributesA(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
+    for (int attempt = 0;; attempt++) {
+        if (ReplaceFileA(replaced, replacement, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS,
+                         nullptr, nullptr))
+            return true;
+#ifdef _WIN32
+        // A reader that has the document open without delete sharing (a login reading it, for
+        // a moment) blocks the replace: wait for it a little before giving up.
+        if (GetLastError() == ERROR_SHARING_VIOLATION && attempt < 20) {
+            Sleep(25);
+            continue;
+        }
+#endif
+        break;
+    }
+    // No old file to replace (ReplaceFileA needs one): the first save, or a file an administrator
+    // removed.
+    if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES || GetLastError() != ERROR_FILE_NOT_FOUND) return false;
+    return MoveFileExA(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+}  // namespace
+
+bool SaveScrambledFile(const char* path, const char* key, const void* bytes, size_t count)
+{
+    if (!path || !*path || count > 0xFFFFFFFFu || (count > 0 && !bytes)) return false;
+    char* copy = static_cast<char*>(malloc(count ? count : 1));  // Write scrambles its buffer in place
+    if (!copy) return false;
+    if (count) memcpy(copy, bytes, count);
+
+    ScrambledFile file;
+    file.Init("");
+    // Only a name this save created is ever removed: a taken one may be another save's file.
+    bool created = CreateTemporaryBeside(path, &file);
+    char temporary[sizeof file.fileName];
+    CopyText(temporary, created ? file.fileName : "");
+    bool written = created;
+    if (written) {
+        file.SetKey(key);
+        DWORD done = 0;
+        written = count == 0 || (file.Write(copy, static_cast<DWORD>(count), &done) && done == count);
+        written = FlushFileBuffers(file.handle) && written;
+        written = file.Close() && written;
+    }
+    file.Destroy(2);
+    free(copy);
+    if (!written) {
+        if (created) DeleteFileA(temporary);
+        return false;
+    }
+    if (ReplaceWithTemporary(path, temporary)) return true;
+    DeleteFileA(temporary);
+    return false;
 }

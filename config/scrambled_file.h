@@ -4,6 +4,7 @@
 
 #include "support/platform.h"
 
+#include <stddef.h>
 #include <stdint.h>
 
 struct ScrambledFile {
@@ -36,3 +37,15 @@ struct ScrambledFile {
     // Closes a file still open; bit 0 of flags also frees the object (which must come from malloc).
     void Destroy(int flags);
 };
+
+// Writes count bytes, scrambled with key (none when null or empty), as the whole new content of the
+// file at path, so that a reader only ever sees the old file or the new one, whole:
+// - the bytes go to a temporary file beside path with a name of this save's own (path, then
+//   ".", process id, time, a counter, ".tmp"), created new and unshared; a name that is already
+//   taken, by anything (a symbolic link included), is never opened but passed over for another;
+// - the temporary file is flushed to the disk and closed, then takes the place of path in one step.
+//   ReplaceFileA keeps what it can of the old file: on Windows its attributes and security, natively
+//   its permission bits. When there is no old file, the temporary file is renamed to path.
+// On any failure the temporary file is removed and path is left as it was. bytes is not changed (a
+// copy is scrambled). True when path holds the new content.
+bool SaveScrambledFile(const char* path, const char* key, const void* bytes, size_t count);

@@ -2,6 +2,7 @@
 
 #include "admin/admin_menu.h"
 #include "shell/dialog_utils.h"
+#include "shell/icon_pixels.h"
 #include "support/process_state.h"
 #include "shell/program_launch.h"
 #include "shell/session.h"
@@ -45,40 +46,83 @@ HWND ListOf(HWND dialog)
     return GetDlgItem(dialog, IDC_MAIN_LIST);
 }
 
-HICON LoadIconFile(const char* path)
+// Edge of the list's images, in pixels.
+const int imageSize = 32;
+
+// Draws the icon of a file into one image slot of strip (a 32-bit bitmap selected into memory whose
+// bits are pixels, imageSize high, stride pixels wide) at column x. The image of the list's size is
+// read from the file directly where it can be; otherwise the file is loaded as an icon at that size.
+// False when the file gives no icon.
+bool DrawIconFile(HDC memory, uint32_t* pixels, int stride, int x, const char* path, uint32_t background)
 {
-    return static_cast<HICON>(LoadImageA(appInstance, path, IMAGE_ICON, 64, 64, LR_LOADFROMFILE | LR_LOADTRANSPARENT));
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN,
+                              nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+        // Icon files of more than a megabyte are left to the window system.
+        static unsigned char bytes[1 << 20];
+        DWORD size = GetFileSize(file, nullptr), read = 0;
+        bool whole = size != INVALID_FILE_SIZE && size <= sizeof bytes && ReadFile(file, bytes, size, &read, nullptr) &&
+                     read == size;
+        CloseHandle(file);
+        uint32_t image[imageSize * imageSize];
+        if (whole && DecodeIconPixels(bytes, size, imageSize, background, image)) {
+            for (int y = 0; y < imageSize; y++)
+                memcpy(pixels + static_cast<size_t>(y) * stride + x, image + y * imageSize, imageSize * sizeof(uint32_t));
+            return true;
+        }
+    }
+    HICON icon = static_cast<HICON>(
+        LoadImageA(appInstance, path, IMAGE_ICON, imageSize, imageSize, LR_LOADFROMFILE | LR_LOADTRANSPARENT));
+    if (!icon) return false;
+    GdiFlush();
+    DrawIconEx(memory, x, 0, icon, imageSize, imageSize, 0, nullptr, DI_NORMAL);
+    GdiFlush();
+    DestroyIcon(icon);
+    return true;
 }
 
-// Appends the item's icon to the image list; when neither its own icon nor default.ico loads, a
-// blank image keeps the place, so that each item's image index stays the count of items before it.
-void AppendItemImage(HIMAGELIST images, const ProgramEntry& entry)
+// Adds the images of the items, in item order, to the image list in one step: each item's own icon,
+// else "default.ico", else a blank image that keeps the place, so that each item's image index stays
+// the count of items before it. Drawing all of them into one bitmap spares the image list a
+// conversion per icon.
+void AddItemImages(HIMAGELIST images, const ProgramEntry* const* items, int count)
 {
-    HICON icon = IsBlank(entry.iconFile) ? nullptr : LoadIconFile(entry.iconFile);
-    if (!icon) icon = LoadIconFile("default.ico");
-    int added = -1;
-    if (icon) {
-        added = ImageList_AddIcon(images, icon);
-        DestroyIcon(icon);
+    if (count <= 0) return;
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = imageSize * count;
+    info.bmiHeader.biHeight = -imageSize;  // top row first
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HDC memory = CreateCompatibleDC(nullptr);
+    HBITMAP strip = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!memory || !strip || !bits) {
+        if (strip) DeleteObject(strip);
+        if (memory) DeleteDC(memory);
+        return;
     }
-    if (added >= 0) return;
-    int width = 32, height = 32;
-    ImageList_GetIconSize(images, &width, &height);
-    HDC screen = GetDC(nullptr);
-    HBITMAP blank = CreateCompatibleBitmap(screen, width, height);
-    HDC memory = CreateCompatibleDC(screen);
-    HGDIOBJ old = SelectObject(memory, blank);
-    RECT all = {0, 0, width, height};
-    FillRect(memory, &all, GetSysColorBrush(COLOR_WINDOW));
+    HGDIOBJ old = SelectObject(memory, strip);
+    COLORREF window = GetSysColor(COLOR_WINDOW);
+    uint32_t background = static_cast<uint32_t>(GetRValue(window)) << 16 | GetGValue(window) << 8 | GetBValue(window);
+    uint32_t* pixels = static_cast<uint32_t*>(bits);
+    const int stride = imageSize * count;
+    for (size_t i = 0; i < static_cast<size_t>(stride) * imageSize; i++) pixels[i] = background;
+    for (int i = 0; i < count; i++) {
+        const ProgramEntry& entry = *items[i];
+        int x = i * imageSize;
+        if (IsBlank(entry.iconFile) || !DrawIconFile(memory, pixels, stride, x, entry.iconFile, background))
+            DrawIconFile(memory, pixels, stride, x, "default.ico", background);
+    }
     SelectObject(memory, old);
     DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    ImageList_Add(images, blank, nullptr);
-    DeleteObject(blank);
+    ImageList_Add(images, strip, nullptr);
+    DeleteObject(strip);
 }
 
 // Inserts one item at the end of the list for entry; its image is the itemIndex-th of the image list.
-bool AddProgramItem(HWND list, HIMAGELIST images, const ProgramEntry& entry, int itemIndex)
+bool AddProgramItem(HWND list, const ProgramEntry& entry, int itemIndex)
 {
     ProgramItemData* data = static_cast<ProgramItemData*>(calloc(1, sizeof(ProgramItemData)));
     if (!data) return false;
@@ -87,7 +131,6 @@ bool AddProgramItem(HWND list, HIMAGELIST images, const ProgramEntry& entry, int
     CopyText(data->description, entry.description);
     CopyText(data->iconFile, entry.iconFile);
     CopyText(data->id, entry.id);
-    AppendItemImage(images, entry);
 
     LVITEMA item = {};
     item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
@@ -97,8 +140,6 @@ bool AddProgramItem(HWND list, HIMAGELIST images, const ProgramEntry& entry, int
     item.lParam = reinterpret_cast<LPARAM>(data);
     int inserted = (int)SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
     if (inserted < 0) {
-        // Without its item the image would shift the images of every later item by one.
-        ImageList_Remove(images, ImageList_GetImageCount(images) - 1);
         free(data);
         return false;
     }
@@ -245,13 +286,17 @@ void FillProgramList(HWND dialog)
     ImageList_SetBkColor(images, GetSysColor(COLOR_WINDOW));
     SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
 
-    // Each ID of the permitted list ends with ";"; text after the last ";" is not an ID.
+    // Each ID of the permitted list ends with ";"; text after the last ";" is not an ID. The list is
+    // not redrawn while it fills, and the images of the items are added in one step afterwards.
+    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+    const ProgramEntry* items[sizeof session.permittedPrograms];  // each ID, empty ones too, ends in ";"
     int added = 0;
     const char* id = session.permittedPrograms;
     for (const char* end = strchr(id, ';'); end; id = end + 1, end = strchr(id, ';')) {
         const ProgramEntry* entry = FindProgram(id, (size_t)(end - id));
-        if (entry && AddProgramItem(list, images, *entry, added)) added++;
+        if (entry && AddProgramItem(list, *entry, added)) items[added++] = entry;
     }
+    AddItemImages(images, items, added);
 
     HIMAGELIST previous = reinterpret_cast<HIMAGELIST>(
         SendMessageA(list, LVM_SETIMAGELIST, LVSIL_NORMAL, reinterpret_cast<LPARAM>(images)));
@@ -263,6 +308,8 @@ void FillProgramList(HWND dialog)
     state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
     state.state = LVIS_SELECTED | LVIS_FOCUSED;
     SendMessageA(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&state));
+    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, TRUE);
 }
 
 int CALLBACK CompareProgramItems(LPARAM item1, LPARAM item2, LPARAM sortColumn)

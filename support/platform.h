@@ -65,6 +65,9 @@ typedef intptr_t (*FARPROC)(void);
 #define FILE_END 2
 #define MOVEFILE_REPLACE_EXISTING 0x1
 #define MOVEFILE_WRITE_THROUGH 0x8
+#define REPLACEFILE_WRITE_THROUGH 0x1
+#define REPLACEFILE_IGNORE_MERGE_ERRORS 0x2
+#define REPLACEFILE_IGNORE_ACL_ERRORS 0x4
 
 #define ERROR_SUCCESS 0
 #define ERROR_FILE_NOT_FOUND 2
@@ -95,6 +98,11 @@ BOOL FlushFileBuffers(HANDLE file);
 BOOL CloseHandle(HANDLE handle);
 BOOL DeleteFileA(LPCSTR name);
 BOOL MoveFileExA(LPCSTR from, LPCSTR to, DWORD flags);
+// Gives the replacement file the name of the replaced one in one rename, keeping the replaced
+// file's permission bits; fails with ERROR_FILE_NOT_FOUND when there is no replaced file. The backup
+// name and the reserved arguments are not supported (they must be null).
+BOOL ReplaceFileA(LPCSTR replaced, LPCSTR replacement, LPCSTR backup, DWORD flags, LPVOID exclude,
+                  LPVOID reserved);
 DWORD GetFileAttributesA(LPCSTR name);
 DWORD GetCurrentDirectoryA(DWORD size, char* buffer);
 BOOL SetCurrentDirectoryA(LPCSTR path);
@@ -108,6 +116,17 @@ FARPROC GetProcAddress(HMODULE module, LPCSTR name);
 BOOL FreeLibrary(HMODULE module);
 DWORD GetLastError(void);
 void SetLastError(DWORD error);
+DWORD GetCurrentProcessId(void);
+DWORD GetTickCount(void);
+
+// Natively only: a hook that the file stand-ins call just before each change they would make to
+// the file system or to a file's contents: CreateFileA when it may create or truncate,
+// WriteFile, FlushFileBuffers, CloseHandle, DeleteFileA, MoveFileExA and ReplaceFileA, with the
+// call's name and the file name (empty for a handle). True lets the call go on; false makes it fail
+// with ERROR_ACCESS_DENIED without doing anything. Tests use it to look at the disk between the
+// steps of a save, to end the process at a chosen step, or to make a step fail. Null: no hook.
+typedef bool (*FileChangeHook)(const char* call, const char* name);
+void SetFileChangeHook(FileChangeHook hook);
 
 // Message boxes: natively there is no window, so each box is recorded (for the tests) and answered
 // with IDOK. GetActiveWindow gives null.

@@ -10,11 +10,21 @@
 #include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 namespace {
 
 thread_local DWORD lastError = 0;
+FileChangeHook fileChangeHook = nullptr;
+
+// False when the test hook refuses the change (the last error then says access denied).
+bool ChangeAllowed(const char* call, const char* name)
+{
+    if (!fileChangeHook || fileChangeHook(call, name ? name : "")) return true;
+    lastError = ERROR_ACCESS_DENIED;
+    return false;
+}
 
 DWORD ErrorFromErrno(int e)
 {
@@ -85,6 +95,7 @@ HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD share, void* security, DWORD
     case TRUNCATE_EXISTING: mode |= O_TRUNC; break;
     default: lastError = ERROR_INVALID_PARAMETER; return INVALID_HANDLE_VALUE;
     }
+    if (creation != OPEN_EXISTING && !ChangeAllowed("CreateFileA", name)) return INVALID_HANDLE_VALUE;
     int fd = open(name, mode | O_CLOEXEC, 0644);
     if (fd < 0) {
         Fail(errno);
@@ -119,6 +130,7 @@ BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD count, DWORD* done, void* over
     (void)overlapped;
     if (done) *done = 0;
     if (!IsFileHandle(file)) return Fail(EBADF);
+    if (!ChangeAllowed("WriteFile", "")) return FALSE;
     DWORD total = 0;
     while (total < count) {
         ssize_t n = write(DescriptorOf(file), (const char*)buffer + total, count - total);
@@ -166,20 +178,28 @@ DWORD SetFilePointer(HANDLE file, LONG distance, PLONG high, DWORD method)
 BOOL FlushFileBuffers(HANDLE file)
 {
     if (!IsFileHandle(file)) return Fail(EBADF);
+    if (!ChangeAllowed("FlushFileBuffers", "")) return FALSE;
     return fsync(DescriptorOf(file)) == 0 ? TRUE : Fail(errno);
 }
 
 BOOL CloseHandle(HANDLE handle)
 {
     if (!IsFileHandle(handle)) return Fail(EBADF);
-    return close(DescriptorOf(handle)) == 0 ? TRUE : Fail(errno);
+    // A refused close still releases the descriptor, so that a test leaks nothing.
+    bool allowed = ChangeAllowed("CloseHandle", "");
+    if (close(DescriptorOf(handle)) != 0) return Fail(errno);
+    if (!allowed) return Fail(EACCES);
+    return TRUE;
 }
 
 BOOL DeleteFileA(LPCSTR name)
 {
+    // A symbolic link is deleted itself, as on Windows, never the file it points to; a dangling
+    // one too.
     struct stat st;
-    if (!name || stat(name, &st) != 0) return Fail(ENOENT);
+    if (!name || lstat(name, &st) != 0) return Fail(ENOENT);
     if (S_ISDIR(st.st_mode)) return Fail(EACCES);
+    if (!ChangeAllowed("DeleteFileA", name)) return FALSE;
     return unlink(name) == 0 ? TRUE : Fail(errno);
 }
 
@@ -187,8 +207,24 @@ BOOL MoveFileExA(LPCSTR from, LPCSTR to, DWORD flags)
 {
     struct stat st;
     if (!from || !to) return Fail(EINVAL);
-    if (!(flags & MOVEFILE_REPLACE_EXISTING) && stat(to, &st) == 0) return Fail(EEXIST);
+    if (!(flags & MOVEFILE_REPLACE_EXISTING) && lstat(to, &st) == 0) return Fail(EEXIST);
+    if (!ChangeAllowed("MoveFileExA", to)) return FALSE;
     return rename(from, to) == 0 ? TRUE : Fail(errno);
+}
+
+BOOL ReplaceFileA(LPCSTR replaced, LPCSTR replacement, LPCSTR backup, DWORD flags, LPVOID exclude,
+                  LPVOID reserved)
+{
+    (void)flags;
+    if (!replaced || !replacement || backup || exclude || reserved) return Fail(EINVAL);
+    struct stat old, st;
+    if (lstat(replaced, &old) != 0) return Fail(ENOENT);
+    if (S_ISDIR(old.st_mode)) return Fail(EACCES);
+    if (lstat(replacement, &st) != 0 || !S_ISREG(st.st_mode)) return Fail(ENOENT);
+    if (!ChangeAllowed("ReplaceFileA", replaced)) return FALSE;
+    // The permission bits of what the name shows (the target of a link); a dangling link gives none.
+    if (stat(replaced, &old) == 0 && chmod(replacement, old.st_mode & 07777) != 0) return Fail(errno);
+    return rename(replacement, replaced) == 0 ? TRUE : Fail(errno);
 }
 
 DWORD GetFileAttributesA(LPCSTR name)
@@ -356,5 +392,16 @@ LPSTR CharLowerA(LPSTR text)
 DWORD GetLastError(void) { return lastError; }
 
 void SetLastError(DWORD error) { lastError = error; }
+
+DWORD GetCurrentProcessId(void) { return (DWORD)getpid(); }
+
+DWORD GetTickCount(void)
+{
+    struct timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return (DWORD)((uint64_t)now.tv_sec * 1000u + (uint64_t)now.tv_nsec / 1000000u);
+}
+
+void SetFileChangeHook(FileChangeHook hook) { fileChangeHook = hook; }
 
 #endif  // !_WIN32

@@ -95,32 +95,20 @@ bool WritePlainFile(const std::string& path, const std::string& bytes, bool forc
     return ok;
 }
 
-// Writes the scrambled document beside the target and moves it into place, so that a failure never
-// leaves a half-written configuration.
+// Writes the scrambled document as the launcher saves it: through a temporary file of its own,
+// flushed, that replaces the target in one step, so a failure never leaves a half-written
+// configuration and a launcher reading it at the same time sees the old or the new one.
 bool WriteScrambled(const std::string& path, const std::string& plain, bool force, std::string* error)
 {
     if (!force && Exists(path)) {
         *error = path + " exists; use --force to overwrite it";
         return false;
     }
-    std::string temporary = path + ".mvconfig-tmp";
-    std::vector<char> copy(plain.begin(), plain.end());
-    ScrambledFile file;
-    file.Init(temporary.c_str());
-    file.SetKey(configurationKey);
-    bool ok = false;
-    if (file.Open(GENERIC_READ | GENERIC_WRITE, 0, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL)) {
-        DWORD written = 0;
-        ok = copy.empty() || (file.Write(copy.data(), (DWORD)copy.size(), &written) && written == copy.size());
-        ok = file.Close() && ok;
-    }
-    file.Destroy(2);
-    if (ok) ok = MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-    if (!ok) {
-        DeleteFileA(temporary.c_str());
+    if (!SaveScrambledFile(path.c_str(), configurationKey, plain.data(), plain.size())) {
         *error = "cannot write " + path;
+        return false;
     }
-    return ok;
+    return true;
 }
 
 bool ReadScrambled(const std::string& path, std::string* plain, std::string* error)

@@ -9,3 +9,11 @@
 // (zero-terminated) and the rewritten text. Returns an empty text when every check held, otherwise
 // the first that failed.
 std::string CheckDocumentReaders(const char* document);
+
+struct Session;
+struct ProgramEntry;
+// Every text of a Session and its program table within the login's limits, the table consistent
+// with its count; empty when so, otherwise what is out of place.
+std::string CheckSessionLimits(const Session& session);
+// Every entry of a program table within its fields' limits; empty when so.
+std::string CheckProgramEntries(const ProgramEntry* entries, int count);

@@ -4,7 +4,9 @@
 //   (b) from the Ok click to the visible, filled main window with 100 programs, every one permitted
 //       and with an icon of its own file, over the background picture;
 //   (c) bare_dialog.exe from process start to its visible dialog: the floor of any dialog program.
-// Prints each round, then the medians and the ratios to the floor. Usage: startup_bench [rounds].
+// Prints each round, then the medians and the ratios to the floor. Usage: startup_bench [rounds]
+// [other Marvitelkon.exe]; with a second program (a Windows path), (a) and (b) are timed for it too,
+// interleaved in the same rounds, to compare two versions side by side.
 #include "tests/e2e/e2e_driver.h"
 
 #include "shell/shell_ids.h"
@@ -82,11 +84,11 @@ struct LauncherTimes {
     double toMainWindow;
 };
 
-bool TimeLauncher(const e2e::StartDirectory& start, LauncherTimes* times)
+bool TimeLauncher(const e2e::StartDirectory& start, const std::string& program, LauncherTimes* times)
 {
     e2e::Program launcher;
     double started = Now();
-    if (!launcher.Start(e2e::ProgramPath(), start.Path())) return false;
+    if (!launcher.Start(program, start.Path())) return false;
     HWND login = PollForWindow(launcher, e2e::IsDialogWithCaption("Bejelenkezés"));
     times->toLogin = Now() - started;
     if (!login) {
@@ -137,23 +139,34 @@ int main(int argc, char** argv)
 {
     int rounds = argc > 1 ? atoi(argv[1]) : 7;
     if (rounds < 1) rounds = 1;
+    const std::string program = e2e::ProgramPath();
+    const std::string other = argc > 2 ? argv[2] : "";
     e2e::SavedLogin savedLogin;
     e2e::StartDirectory start;
     Prepare(start);
 
     // One untimed round first: the first Wine processes of a session load more than later ones.
-    LauncherTimes times;
+    LauncherTimes times, otherTimes;
     double bareTime;
-    if (!TimeLauncher(start, &times) || !TimeBareDialog(start, &bareTime)) return 1;
+    if (!TimeLauncher(start, program, &times) || !TimeBareDialog(start, &bareTime)) return 1;
+    if (!other.empty() && !TimeLauncher(start, other, &otherTimes)) return 1;
 
-    std::vector<double> login, mainWindow, bare;
-    printf("round  (a) start->login  (b) Ok->main window  (c) bare dialog   [ms]\n");
+    std::vector<double> login, mainWindow, bare, otherLogin, otherMain;
+    printf("round  (a) start->login  (b) Ok->main window  (c) bare dialog%s   [ms]\n",
+           other.empty() ? "" : "  (a') other  (b') other");
     for (int round = 1; round <= rounds; round++) {
-        if (!TimeBareDialog(start, &bareTime) || !TimeLauncher(start, &times)) return 1;
+        if (!TimeBareDialog(start, &bareTime) || !TimeLauncher(start, program, &times)) return 1;
+        if (!other.empty() && !TimeLauncher(start, other, &otherTimes)) return 1;
         login.push_back(times.toLogin);
         mainWindow.push_back(times.toMainWindow);
         bare.push_back(bareTime);
-        printf("%5d  %16.1f  %20.1f  %16.1f\n", round, times.toLogin, times.toMainWindow, bareTime);
+        printf("%5d  %16.1f  %20.1f  %16.1f", round, times.toLogin, times.toMainWindow, bareTime);
+        if (!other.empty()) {
+            otherLogin.push_back(otherTimes.toLogin);
+            otherMain.push_back(otherTimes.toMainWindow);
+            printf("  %10.1f  %10.1f", otherTimes.toLogin, otherTimes.toMainWindow);
+        }
+        printf("\n");
     }
     double a = Median(login), b = Median(mainWindow), c = Median(bare);
     printf("\nmedians of %d rounds:\n", rounds);
@@ -161,5 +174,11 @@ int main(int argc, char** argv)
     printf("  (b) Ok click -> main window with %d programs visible:       %8.1f ms\n", ProgramCount, b);
     printf("  (c) bare dialog program start -> its window visible (floor): %8.1f ms\n", c);
     printf("ratios: a/c = %.2f, b/c = %.2f, (a+b)/c = %.2f\n", a / c, b / c, (a + b) / c);
+    if (!other.empty()) {
+        double a2 = Median(otherLogin), b2 = Median(otherMain);
+        printf("other program %s:\n", other.c_str());
+        printf("  (a') start -> login window visible: %8.1f ms, (b') Ok click -> main window: %8.1f ms\n", a2, b2);
+        printf("ratios: a'/c = %.2f, b'/c = %.2f\n", a2 / c, b2 / c);
+    }
     return 0;
 }

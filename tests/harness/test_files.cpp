@@ -4,6 +4,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <algorithm>
 #include <vector>
 
 #ifdef _WIN32
@@ -164,6 +165,29 @@ void RemoveTree(const std::string& path)
         unlink(path.c_str());
     }
 #endif
+}
+
+std::vector<std::string> FilesIn(const std::string& directory)
+{
+    std::vector<std::string> names;
+#ifdef _WIN32
+    WIN32_FIND_DATAA entry;
+    HANDLE find = FindFirstFileA((directory + "\\*").c_str(), &entry);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            if (strcmp(entry.cFileName, ".") && strcmp(entry.cFileName, "..")) names.push_back(entry.cFileName);
+        } while (FindNextFileA(find, &entry));
+        FindClose(find);
+    }
+#else
+    if (DIR* dir = opendir(directory.c_str())) {
+        while (struct dirent* entry = readdir(dir))
+            if (strcmp(entry->d_name, ".") && strcmp(entry->d_name, "..")) names.push_back(entry->d_name);
+        closedir(dir);
+    }
+#endif
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 std::string EnvironmentValue(const char* name, const char* fallback)

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // A fresh empty directory, removed with its contents when the object goes. The constructor does
 // not change the current directory; Enter does, and the destructor restores the old one.
@@ -25,6 +26,8 @@ bool WriteBytes(const std::string& path, const std::string& bytes);
 std::string ReadBytes(const std::string& path);
 bool PathExists(const std::string& path);
 bool MakeDirectory(const std::string& path);
+// Names of the entries of a directory ("." and ".." left out), sorted.
+std::vector<std::string> FilesIn(const std::string& directory);
 // Removes a file or a directory tree; quiet when nothing is there.
 void RemoveTree(const std::string& path);
 

@@ -5,7 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <stdio.h>
+#include <string.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <string>
 
@@ -97,4 +100,30 @@ TEST(MvconfigCli, RefusesBadInputWithAMessage)
         EXPECT_NE(run.output.find(c.says), std::string::npos) << c.arguments << " said: " << run.output;
     }
     EXPECT_FALSE(PathExists(ini));
+}
+
+TEST(MvconfigCli, RewritingKeepsTheFilesModeAndWritesNothingThroughLinksOrBesideIt)
+{
+    ScratchDirectory dir, outside;
+    std::string ini = dir.PathOf("Marvitelkon.ini"), text = dir.PathOf("plain.txt");
+    std::string victim = outside.PathOf("victim");
+    ASSERT_EQ(Mvconfig("init " + ini + " --id ADMIN --password TITOK --header Regi").status, 0);
+    ASSERT_EQ(Mvconfig("decode " + ini + " " + text).status, 0);
+    std::string plain = ReadBytes(text);
+    size_t at = plain.find("Regi");
+    ASSERT_NE(at, std::string::npos);
+    WriteBytes(text, plain.replace(at, strlen("Regi"), "Uj"));
+    ASSERT_EQ(chmod(ini.c_str(), 0640), 0);
+    // The name an earlier version wrote to, planted as a link to a file elsewhere.
+    ASSERT_EQ(symlink(victim.c_str(), (ini + ".mvconfig-tmp").c_str()), 0);
+
+    CliRun run = Mvconfig("encode " + text + " " + ini + " --force");
+    ASSERT_EQ(run.status, 0) << run.output;
+    EXPECT_NE(Scramble(ReadBytes(ini)).find("<HEADER>Uj</HEADER>"), std::string::npos);
+    struct stat st;
+    ASSERT_EQ(lstat(ini.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISREG(st.st_mode));
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_FALSE(PathExists(victim));
+    EXPECT_EQ(FilesIn(dir.path), (std::vector<std::string>{"Marvitelkon.ini", "Marvitelkon.ini.mvconfig-tmp", "plain.txt"}));
 }
