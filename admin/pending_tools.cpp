@@ -13,8 +13,6 @@ int ShowPending(HWND owner, const char* tool)
 
 }  // namespace
 
-int ShowMySqlUserManager(HWND owner) { return ShowPending(owner, "MySQL - Felhasználói jogosultságok"); }
 int ShowSqlServerLoginManager(HWND owner) { return ShowPending(owner, "Microsoft SQL Server - Felhasználói jogosultságok"); }
-int ShowMySqlBackup(HWND owner) { return ShowPending(owner, "MySQL - Mentés"); }
 int ShowSqlServerBackup(HWND owner) { return ShowPending(owner, "Microsoft SQL Server - Mentés"); }
 int ShowUserRightsEditor(HWND owner) { return ShowPending(owner, "Felhasználói jogosultságok"); }

@@ -2,8 +2,10 @@
 // program, so a batch file's "mysqldump ... > file" reaches the host's dump program through this
 // forwarder: it starts Z:\usr\bin\mariadb-dump (or the program named by MV_MYSQLDUMP_PROGRAM) with
 // its own arguments and hands on its standard handles, so the redirection lands where the batch
-// line says. The Linux child runs detached (waiting for it returns at once): a test waits for the
-// dump file to be complete, not for this program.
+// line says. The batch line names no port: MYSQL_TCP_PORT of this program's environment, when set,
+// goes along as --port, so a test server on another port is reached. The Linux child runs detached
+// (waiting for it returns at once): a test waits for the dump file to be complete, not for this
+// program.
 #include <windows.h>
 
 #include <stdio.h>
@@ -24,9 +26,19 @@ int main()
     DWORD length = GetEnvironmentVariableA("MV_MYSQLDUMP_PROGRAM", program, sizeof program);
     if (length == 0 || length >= sizeof program) lstrcpynA(program, "Z:\\usr\\bin\\mariadb-dump", sizeof program);
 
+    char port[16] = "";
+    char portOption[32] = "";
+    length = GetEnvironmentVariableA("MYSQL_TCP_PORT", port, sizeof port);
+    if (length > 0 && length < sizeof port) wsprintfA(portOption, " --port=%s", port);
+
     static char command[32768];
-    if (strlen(program) + strlen(line) + 4 > sizeof command) return 2;
-    wsprintfA(command, "\"%s\"%s", program, line);
+    if (strlen(program) + strlen(portOption) + strlen(line) + 4 > sizeof command) return 2;
+    // (wsprintfA stops at 1024 characters; a long batch line needs more.)
+    strcpy(command, "\"");
+    strcat(command, program);
+    strcat(command, "\"");
+    strcat(command, portOption);
+    strcat(command, line);
 
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
