@@ -122,15 +122,26 @@ typedef unsigned int UINT;
 int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT style);
 HWND GetActiveWindow(void);
 
+typedef void* HCURSOR;
 struct RecordedMessageBox {
     HWND owner;
     char text[1024];
     char caption[128];
     UINT style;
+    HCURSOR cursor;  // the mouse cursor set when the box appeared
 };
 // Boxes shown since the last clear, oldest first; at most 64 are kept.
 int RecordedMessageBoxCount(void);
 const RecordedMessageBox* RecordedMessageBoxAt(int index);
 void ClearRecordedMessageBoxes(void);
+
+// Mouse cursors and letter case for the database layer. The cursor is only remembered: each recorded
+// message box keeps the cursor that was set when it appeared.
+#define IDC_ARROW ((LPCSTR)(intptr_t)32512)
+HCURSOR LoadCursorA(HINSTANCE instance, LPCSTR name);
+HCURSOR SetCursor(HCURSOR cursor);
+HCURSOR GetCursor(void);
+// Lower-cases the text in place, by the letters of Windows-1250; returns it.
+LPSTR CharLowerA(LPSTR text);
 
 #endif  // _WIN32

@@ -300,6 +300,7 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT style)
         snprintf(box.text, sizeof box.text, "%s", text ? text : "");
         snprintf(box.caption, sizeof box.caption, "%s", caption ? caption : "");
         box.style = style;
+        box.cursor = GetCursor();
     }
     return IDOK;
 }
@@ -314,6 +315,43 @@ const RecordedMessageBox* RecordedMessageBoxAt(int index)
 }
 
 void ClearRecordedMessageBoxes(void) { recordedBoxCount = 0; }
+
+namespace {
+HCURSOR currentCursor = nullptr;
+// Stands for the system's cursors: LoadCursorA gives the address of the entry of its name.
+char systemCursors[1];
+}  // namespace
+
+HCURSOR LoadCursorA(HINSTANCE instance, LPCSTR name)
+{
+    return instance == nullptr && name == IDC_ARROW ? (HCURSOR)&systemCursors[0] : nullptr;
+}
+
+HCURSOR SetCursor(HCURSOR cursor)
+{
+    HCURSOR previous = currentCursor;
+    currentCursor = cursor;
+    return previous;
+}
+
+HCURSOR GetCursor(void) { return currentCursor; }
+
+LPSTR CharLowerA(LPSTR text)
+{
+    if (!text) return text;
+    for (unsigned char* c = (unsigned char*)text; *c; c++) {
+        unsigned char u = *c;
+        if (u >= 'A' && u <= 'Z') *c = (unsigned char)(u + 32);
+        else if (u >= 0xC0 && u <= 0xDE && u != 0xD7) *c = (unsigned char)(u + 32);  // Á ... Ţ
+        else if (u == 0x8A || (u >= 0x8C && u <= 0x8F)) *c = (unsigned char)(u + 16);  // Š Ś Ť Ž Ź
+        else if (u == 0xA3) *c = 0xB3;                                                  // Ł
+        else if (u == 0xA5) *c = 0xB9;                                                  // Ą
+        else if (u == 0xAA) *c = 0xBA;                                                  // Ş
+        else if (u == 0xAF) *c = 0xBF;                                                  // Ż
+        else if (u == 0xBC) *c = 0xBE;                                                  // Ľ
+    }
+    return text;
+}
 
 DWORD GetLastError(void) { return lastError; }
 
