@@ -27,7 +27,7 @@ void FillDatabaseList(HWND dialog)
 {
     OdbcConnection* connection = mysqlAdminConnection;
     OdbcCursor* cursor = connection->OpenCursor("select * from db");
-    while (cursor->status == 0) {
+    while (cursor->Status() == 0) {
         char entry[256];
         DropBackslashes(cursor->ColumnByName("Db"), entry, sizeof entry);
         SendDlgItemMessageA(dialog, IDC_MYBACKUP_DATABASE, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry));

@@ -22,7 +22,7 @@ MySqlAccountForm DetectForm(OdbcConnection* connection)
     OdbcCursor* cursor = connection->OpenCursor(mysqlAccountFormStatement);
     char tableType[64] = "";
     char passwordColumns[16] = "";
-    int status = cursor->status;
+    int status = cursor->Status();
     if (status == 0) {
         CopyText(tableType, cursor->ColumnByName("TABLE_TYPE"));
         CopyText(passwordColumns, cursor->ColumnByName("PASSWORD_COLUMNS"));
@@ -35,7 +35,7 @@ void FillAccountList(HWND dialog)
 {
     OdbcConnection* connection = mysqlAdminConnection;
     OdbcCursor* cursor = connection->OpenCursor(mysqlAccountListStatement);
-    while (cursor->status == 0) {
+    while (cursor->Status() == 0) {
         char entry[256];
         CopyText(entry, cursor->ColumnByName("User"));
         AppendText(entry, sizeof entry, "@");
@@ -88,7 +88,7 @@ void LoadAccount(HWND dialog)
     if (!BuildMySqlAccountQuery(user, host, query, sizeof query)) return;
     OdbcConnection* connection = mysqlAdminConnection;
     OdbcCursor* cursor = connection->OpenCursor(query);
-    if (cursor->status == 0) {
+    if (cursor->Status() == 0) {
         for (const MySqlPrivilege& privilege : mysqlPrivileges) {
             bool granted = cursor->ColumnByIndex(privilege.readPosition)[0] == 'Y';
             CheckDlgButton(dialog, privilege.checkBoxId, granted ? BST_CHECKED : BST_UNCHECKED);
