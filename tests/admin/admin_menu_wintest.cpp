@@ -4,6 +4,9 @@
 // administrator is opened for real under Wine, and its two branches through replaced imports.
 #include "admin/admin_ids.h"
 #include "admin/admin_menu.h"
+#include "db/odbc_api.h"
+#include "shell/session.h"
+#include "support/bounded_text.h"
 #include "shell/main_dialog.h"
 #include "shell/shell_ids.h"
 #include "tests/harness/dialog_test.h"
@@ -202,6 +205,8 @@ TEST_F(AdminMenu, EachToolCommandOpensItsOwnToolOverTheMainWindow)
         {IDM_ADMIN_MSSQL_BACKUP, "Microsoft SQL Server - Mentés"},
         {IDM_ADMIN_USER_RIGHTS, "Felhasználói jogosultságok"},
     };
+    ASSERT_EQ(LoadOdbcApi(), 1);
+    CopyText(session.mysqlDataSource, "MV_NINCS_ILYEN");
     MessageBoxCapture boxes;
     HWND window = nullptr;
     RunMainWindow([&](HWND dialog) {
@@ -211,11 +216,20 @@ TEST_F(AdminMenu, EachToolCommandOpensItsOwnToolOverTheMainWindow)
         SendCommand(dialog, 134);
         EXPECT_TRUE(IsWindowVisible(dialog));
     });
-    ASSERT_EQ(boxes.Count(), 5u);
-    for (size_t i = 0; i < 5; i++) {
+    // The MySQL tools connect first: to a data source that does not exist, each shows the driver's
+    // "ODBC error" box and then its own message over the main window, and opens no dialog.
+    ASSERT_EQ(boxes.Count(), 7u);
+    for (size_t i = 0; i < 2; i++) {
         SCOPED_TRACE(routes[i].tool);
-        EXPECT_EQ(boxes.Boxes()[i].text, Pending(routes[i].tool));
-        EXPECT_EQ(boxes.Boxes()[i].owner, window);
+        EXPECT_EQ(boxes.Boxes()[2 * i].caption, "ODBC error");
+        EXPECT_EQ(boxes.Boxes()[2 * i + 1].text,
+                  "Az adatbázis a bejelentkezés sikertelen!\r\nKérem vegye fel a kapcsolatot a rendszergazdával!");
+        EXPECT_EQ(boxes.Boxes()[2 * i + 1].owner, window);
+    }
+    for (size_t i = 2; i < 5; i++) {
+        SCOPED_TRACE(routes[i].tool);
+        EXPECT_EQ(boxes.Boxes()[i + 2].text, Pending(routes[i].tool));
+        EXPECT_EQ(boxes.Boxes()[i + 2].owner, window);
     }
 }
 
