@@ -91,6 +91,11 @@ TEST(MySqlUserManager, CreatesChangesAndDeletesAnAccountOnTheServer)
     bool shown = false;
     RunDialog("MYSQL_BACKUP", HostProc, 0, [&](HWND menuOwner) {
         OnNextDialog([&](HWND dialog) {
+            // A failed ASSERT leaves the steps early: the dialog (maybe not shown yet) must still end.
+            struct Ender {
+                HWND dialog;
+                ~Ender() { EndDialog(dialog, 0); }
+            } ender{dialog};
             shown = true;
             EXPECT_EQ(mysqlUserManagerForm, classic ? MySqlClassicGrantTables : MySqlAccountStatements);
             EXPECT_TRUE(Lists(dialog, "root@127.0.0.1") && Lists(dialog, "root@localhost"));
