@@ -193,10 +193,14 @@ int OdbcCursor::Fetch(int count)
     } else if (count == 0) {
         status = last = odbcApi.SQLFetchScroll(statementHandle, SQL_FETCH_RELATIVE, 0);
     } else {
-        SQLLEN step = count > 0 ? 1 : -1;
+        // A step forward is SQL_FETCH_NEXT, the same move as a relative fetch of 1 (also before the
+        // start and after the end): MariaDB's driver walks the result from its start for every
+        // relative fetch, which makes reading a result quadratic.
+        SQLSMALLINT orientation = count > 0 ? SQL_FETCH_NEXT : SQL_FETCH_RELATIVE;
+        SQLLEN offset = count > 0 ? 0 : -1;
         long steps = count > 0 ? (long)count : -(long)count;
         for (long i = 0; i < steps && status != SQL_NO_DATA && status != SQL_ERROR; i++)
-            status = last = odbcApi.SQLFetchScroll(statementHandle, SQL_FETCH_RELATIVE, step);
+            status = last = odbcApi.SQLFetchScroll(statementHandle, orientation, offset);
         if (count < 0 && status == SQL_NO_DATA) {
             last = odbcApi.SQLFetchScroll(statementHandle, SQL_FETCH_FIRST, 0);
             if (last != SQL_SUCCESS && last != SQL_NO_DATA)

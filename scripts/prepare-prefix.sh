@@ -38,6 +38,17 @@ trap 'rm -f "$reg"' EXIT
     echo '"Driver"="libtdsodbc.so"'
     echo '"Setup"="libtdsS.so"'
     echo
+    # The tests' SQL Server stand-in driver, under its own name and the three data-file driver names
+    # (the tests' odbcinst.ini gives unixODBC its full path).
+    for driver in 'MV SQL Server Stand-in' 'Microsoft Access Driver (*.mdb)' 'Microsoft dBASE Driver (*.dbf)' \
+        'Microsoft Excel Driver (*.xls)'; do
+      echo '[HKEY_LOCAL_MACHINE\Software\ODBC\ODBCINST.INI\ODBC Drivers]'
+      echo "\"$driver\"=\"Installed\""
+      echo
+      echo "[HKEY_LOCAL_MACHINE\\Software\\ODBC\\ODBCINST.INI\\$driver]"
+      echo '"Driver"="libmv_sqlserver_standin.so"'
+      echo
+    done
   fi
 } > "$reg"
 

@@ -1,0 +1,1029 @@
+/* A scripted ODBC driver that stands in for Microsoft SQL Server in the tests (never shipped).
+ *
+ * The real driver manager (unixODBC natively, Wine's odbc32 over unixODBC in the Windows build) loads
+ * it from the tests' own odbcinst.ini. It reports the DBMS name "Microsoft SQL Server", accepts any
+ * statement attribute, and writes down every call that matters, one line each, into a call log.
+ *
+ * State: a text file named by MV_SQLSERVER_STATE, read again at every connect and statement and
+ * rewritten after every change, so that tests seed it before and read it after. Lines, fields
+ * separated by tabs:
+ *   dbms      <name>                          the DBMS name reported (default Microsoft SQL Server)
+ *   login     <name> <password> [<role,...>]  a login and its fixed server roles
+ *   database  <name>                          a database
+ *   table     <name> <type>                   a row of SQLTables (type TABLE, SYSTEM TABLE, VIEW ...)
+ *   result    <statement>                     a scripted result for exactly this statement, followed by
+ *   column    <name> <sql type> <size>        its columns (type as the ODBC number) and
+ *   row       <value> ...                     its rows; \N is NULL, \t a tab, \\ a backslash
+ *   fail      <statement> <sqlstate> <native> <message>   a scripted failure
+ * The call log is MV_SQLSERVER_LOG, or the state file's name followed by ".log".
+ *
+ * Statements are answered from the scripted results and failures first, then from the table of
+ * known statements below (catalog queries and system procedures), each a pattern whose '%s' takes
+ * a text up to the pattern's next character; anything else fails with 42000 as the server does.
+ * Cursors scroll as the ODBC rules say: before the start a relative fetch of 0 or less stays there
+ * and answers SQL_NO_DATA. */
+#include <sql.h>
+#include <sqlext.h>
+
+#include <ctype.h>
+#include <stdarg.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#define EXPORT __attribute__((visibility("default")))
+
+enum { maxText = 4096, maxColumns = 64, maxRows = 1024, maxLogins = 256, maxDatabases = 256,
+       maxTables = 256, maxScripts = 128, maxDiagnostics = 4 };
+
+/* ---- results ---- */
+
+typedef struct {
+    char name[256];
+    SQLSMALLINT type;
+    SQLULEN size;
+} Column;
+
+typedef struct {
+    int columnCount;
+    Column columns[maxColumns];
+    int rowCount;
+    char** cells; /* rowCount * columnCount texts, null for NULL */
+    int cellCapacity;
+} Result;
+
+static void ResultClear(Result* result)
+{
+    for (int i = 0; i < result->rowCount * result->columnCount; i++) free(result->cells[i]);
+    free(result->cells);
+    memset(result, 0, sizeof *result);
+}
+
+static void ResultAddColumn(Result* result, const char* name, int type, SQLULEN size)
+{
+    if (result->columnCount >= maxColumns) return;
+    Column* column = &result->columns[result->columnCount++];
+    snprintf(column->name, sizeof column->name, "%s", name);
+    column->type = (SQLSMALLINT)type;
+    column->size = size;
+}
+
+/* Adds a row of columnCount values (null for NULL). */
+static void ResultAddRow(Result* result, const char* const* values)
+{
+    if (result->rowCount >= maxRows) return;
+    int needed = (result->rowCount + 1) * result->columnCount;
+    if (needed > result->cellCapacity) {
+        int capacity = needed * 2;
+        char** cells = realloc(result->cells, (size_t)capacity * sizeof(char*));
+        if (!cells) return;
+        result->cells = cells;
+        result->cellCapacity = capacity;
+    }
+    for (int i = 0; i < result->columnCount; i++)
+        result->cells[result->rowCount * result->columnCount + i] = values[i] ? strdup(values[i]) : NULL;
+    result->rowCount++;
+}
+
+/* ---- state ---- */
+
+typedef struct {
+    char name[128];
+    char password[128];
+    char roles[512]; /* comma-separated */
+} Login;
+
+typedef struct {
+    char statement[maxText];
+    int isFailure;
+    char state[6];
+    int native;
+    char message[512];
+    Result result;
+} Script;
+
+typedef struct {
+    char dbms[1024];
+    Login logins[maxLogins];
+    int loginCount;
+    char databases[maxDatabases][128];
+    int databaseCount;
+    char tables[maxTables][2][128];
+    int tableCount;
+    Script* scripts;
+    int scriptCount;
+} State;
+
+static State state;
+
+static const char* StatePath(void) { return getenv("MV_SQLSERVER_STATE"); }
+
+static void LogPath(char* path, size_t size)
+{
+    const char* log = getenv("MV_SQLSERVER_LOG");
+    if (log && *log) snprintf(path, size, "%s", log);
+    else snprintf(path, size, "%s.log", StatePath() ? StatePath() : "/tmp/mv-sqlserver-standin");
+}
+
+static void Log(const char* format, ...)
+{
+    char path[4096];
+    LogPath(path, sizeof path);
+    FILE* file = fopen(path, "a");
+    if (!file) return;
+    va_list args;
+    va_start(args, format);
+    vfprintf(file, format, args);
+    va_end(args);
+    fputc('\n', file);
+    fclose(file);
+}
+
+/* Splits a line at tabs in place, undoing the escapes; returns the number of fields. */
+static int SplitFields(char* line, char** fields, int max)
+{
+    int count = 0;
+    char* read = line;
+    while (count < max) {
+        fields[count++] = read;
+        char* write = read;
+        while (*read && *read != '\t') {
+            if (read[0] == '\\' && read[1] == 't') { *write++ = '\t'; read += 2; }
+            else if (read[0] == '\\' && read[1] == '\\') { *write++ = '\\'; read += 2; }
+            else *write++ = *read++;
+        }
+        int more = *read == '\t';
+        *write = '\0';
+        if (!more) break;
+        read++;
+    }
+    return count;
+}
+
+static void StateClear(void)
+{
+    for (int i = 0; i < state.scriptCount; i++) ResultClear(&state.scripts[i].result);
+    free(state.scripts);
+    memset(&state, 0, sizeof state);
+    snprintf(state.dbms, sizeof state.dbms, "Microsoft SQL Server");
+}
+
+static void StateLoad(void)
+{
+    StateClear();
+    const char* path = StatePath();
+    FILE* file = path ? fopen(path, "r") : NULL;
+    if (!file) return;
+    static char line[65536];
+    Script* script = NULL;
+    while (fgets(line, sizeof line, file)) {
+        line[strcspn(line, "\r\n")] = '\0';
+        char* fields[maxColumns + 1];
+        int count = SplitFields(line, fields, maxColumns + 1);
+        const char* kind = fields[0];
+        if (strcmp(kind, "dbms") == 0 && count >= 2) {
+            snprintf(state.dbms, sizeof state.dbms, "%s", fields[1]);
+        } else if (strcmp(kind, "login") == 0 && count >= 3 && state.loginCount < maxLogins) {
+            Login* login = &state.logins[state.loginCount++];
+            snprintf(login->name, sizeof login->name, "%s", fields[1]);
+            snprintf(login->password, sizeof login->password, "%s", fields[2]);
+            snprintf(login->roles, sizeof login->roles, "%s", count >= 4 ? fields[3] : "");
+        } else if (strcmp(kind, "database") == 0 && count >= 2 && state.databaseCount < maxDatabases) {
+            snprintf(state.databases[state.databaseCount++], 128, "%s", fields[1]);
+        } else if (strcmp(kind, "table") == 0 && count >= 3 && state.tableCount < maxTables) {
+            snprintf(state.tables[state.tableCount][0], 128, "%s", fields[1]);
+            snprintf(state.tables[state.tableCount++][1], 128, "%s", fields[2]);
+        } else if ((strcmp(kind, "result") == 0 || strcmp(kind, "fail") == 0) && count >= 2 &&
+                   state.scriptCount < maxScripts) {
+            Script* scripts = realloc(state.scripts, (size_t)(state.scriptCount + 1) * sizeof(Script));
+            if (!scripts) break;
+            state.scripts = scripts;
+            script = &state.scripts[state.scriptCount++];
+            memset(script, 0, sizeof *script);
+            snprintf(script->statement, sizeof script->statement, "%s", fields[1]);
+            if (kind[0] == 'f') {
+                script->isFailure = 1;
+                snprintf(script->state, sizeof script->state, "%s", count >= 3 ? fields[2] : "42000");
+                script->native = count >= 4 ? atoi(fields[3]) : 0;
+                snprintf(script->message, sizeof script->message, "%s", count >= 5 ? fields[4] : "");
+                script = NULL;
+            }
+        } else if (strcmp(kind, "column") == 0 && script && count >= 4) {
+            ResultAddColumn(&script->result, fields[1], atoi(fields[2]), (SQLULEN)strtoull(fields[3], NULL, 10));
+        } else if (strcmp(kind, "row") == 0 && script) {
+            const char* values[maxColumns];
+            for (int i = 0; i < script->result.columnCount; i++)
+                values[i] = i + 1 < count && strcmp(fields[i + 1], "\\N") != 0 ? fields[i + 1] : (i + 1 < count ? NULL : "");
+            ResultAddRow(&script->result, values);
+        }
+    }
+    fclose(file);
+}
+
+static void WriteField(FILE* file, const char* text)
+{
+    for (; *text; text++) {
+        if (*text == '\t') fputs("\\t", file);
+        else if (*text == '\\') fputs("\\\\", file);
+        else fputc(*text, file);
+    }
+}
+
+static void StateSave(void)
+{
+    const char* path = StatePath();
+    if (!path) return;
+    char temporary[4200];
+    snprintf(temporary, sizeof temporary, "%s.new", path);
+    FILE* file = fopen(temporary, "w");
+    if (!file) return;
+    fprintf(file, "dbms\t%s\n", state.dbms);
+    for (int i = 0; i < state.loginCount; i++)
+        fprintf(file, "login\t%s\t%s\t%s\n", state.logins[i].name, state.logins[i].password, state.logins[i].roles);
+    for (int i = 0; i < state.databaseCount; i++) fprintf(file, "database\t%s\n", state.databases[i]);
+    for (int i = 0; i < state.tableCount; i++) fprintf(file, "table\t%s\t%s\n", state.tables[i][0], state.tables[i][1]);
+    for (int i = 0; i < state.scriptCount; i++) {
+        Script* script = &state.scripts[i];
+        fputs(script->isFailure ? "fail\t" : "result\t", file);
+        WriteField(file, script->statement);
+        if (script->isFailure) {
+            fprintf(file, "\t%s\t%d\t", script->state, script->native);
+            WriteField(file, script->message);
+            fputc('\n', file);
+            continue;
+        }
+        fputc('\n', file);
+        Result* result = &script->result;
+        for (int c = 0; c < result->columnCount; c++)
+            fprintf(file, "column\t%s\t%d\t%llu\n", result->columns[c].name, result->columns[c].type,
+                    (unsigned long long)result->columns[c].size);
+        for (int r = 0; r < result->rowCount; r++) {
+            fputs("row", file);
+            for (int c = 0; c < result->columnCount; c++) {
+                const char* cell = result->cells[r * result->columnCount + c];
+                fputc('\t', file);
+                if (cell) WriteField(file, cell);
+                else fputs("\\N", file);
+            }
+            fputc('\n', file);
+        }
+    }
+    fclose(file);
+    rename(temporary, path);
+}
+
+static Login* FindLogin(const char* name)
+{
+    for (int i = 0; i < state.loginCount; i++)
+        if (strcmp(state.logins[i].name, name) == 0) return &state.logins[i];
+    return NULL;
+}
+
+static int HasRole(const Login* login, const char* role)
+{
+    size_t length = strlen(role);
+    for (const char* at = login->roles; (at = strstr(at, role)) != NULL; at += length) {
+        int starts = at == login->roles || at[-1] == ',';
+        int ends = at[length] == '\0' || at[length] == ',';
+        if (starts && ends) return 1;
+    }
+    return 0;
+}
+
+/* ---- handles and diagnostics ---- */
+
+typedef struct {
+    char state[6];
+    int native;
+    char message[512];
+} Diagnostic;
+
+typedef struct {
+    int count;
+    Diagnostic records[maxDiagnostics];
+} Diagnostics;
+
+typedef struct {
+    int tag;
+    Diagnostics diagnostics;
+    SQLINTEGER odbcVersion;
+} Environment;
+
+typedef struct {
+    int tag;
+    Diagnostics diagnostics;
+    Environment* environment;
+    int connected;
+    char user[128];
+} Connection;
+
+typedef struct {
+    int tag;
+    Diagnostics diagnostics;
+    Connection* connection;
+    Result result;
+    int hasResult;
+    long position; /* -1 before the start, rowCount after the end */
+    SQLLEN rowCount;
+    SQLULEN* rowsFetched;
+    SQLUSMALLINT* rowStatus;
+    char prepared[maxText];
+} Statement;
+
+enum { environmentTag = 0x454e5631, connectionTag = 0x44424331, statementTag = 0x53544d31 };
+
+static void ClearDiagnostics(Diagnostics* diagnostics) { diagnostics->count = 0; }
+
+static SQLRETURN Fail(Diagnostics* diagnostics, const char* sqlState, int native, const char* format, ...)
+{
+    if (diagnostics->count < maxDiagnostics) {
+        Diagnostic* record = &diagnostics->records[diagnostics->count++];
+        snprintf(record->state, sizeof record->state, "%s", sqlState);
+        record->native = native;
+        int prefix = snprintf(record->message, sizeof record->message, "[Microsoft][SQL Server]");
+        va_list args;
+        va_start(args, format);
+        vsnprintf(record->message + prefix, sizeof record->message - (size_t)prefix, format, args);
+        va_end(args);
+    }
+    return SQL_ERROR;
+}
+
+static SQLRETURN Warn(Diagnostics* diagnostics, const char* sqlState, const char* message)
+{
+    Fail(diagnostics, sqlState, 0, "%s", message);
+    return SQL_SUCCESS_WITH_INFO;
+}
+
+/* Copies text into an ODBC output buffer; SQL_SUCCESS_WITH_INFO (01004) when cut. */
+static SQLRETURN CopyOut(Diagnostics* diagnostics, const char* text, SQLPOINTER target, SQLLEN capacity,
+                         SQLLEN* length)
+{
+    SQLLEN full = (SQLLEN)strlen(text);
+    if (length) *length = full;
+    if (!target || capacity <= 0) return full > 0 ? Warn(diagnostics, "01004", "String data, right truncated") : SQL_SUCCESS;
+    SQLLEN copied = full < capacity ? full : capacity - 1;
+    memcpy(target, text, (size_t)copied);
+    ((char*)target)[copied] = '\0';
+    return copied < full ? Warn(diagnostics, "01004", "String data, right truncated") : SQL_SUCCESS;
+}
+
+static SQLRETURN CopyOutSmall(Diagnostics* diagnostics, const char* text, SQLPOINTER target, SQLSMALLINT capacity,
+                              SQLSMALLINT* length)
+{
+    SQLLEN full = 0;
+    SQLRETURN result = CopyOut(diagnostics, text, target, capacity, &full);
+    if (length) *length = (SQLSMALLINT)(full > 32767 ? 32767 : full);
+    return result;
+}
+
+static Diagnostics* DiagnosticsOf(SQLSMALLINT type, SQLHANDLE handle)
+{
+    if (!handle) return NULL;
+    int tag = *(int*)handle;
+    if (type == SQL_HANDLE_ENV && tag == environmentTag) return &((Environment*)handle)->diagnostics;
+    if (type == SQL_HANDLE_DBC && tag == connectionTag) return &((Connection*)handle)->diagnostics;
+    if (type == SQL_HANDLE_STMT && tag == statementTag) return &((Statement*)handle)->diagnostics;
+    return NULL;
+}
+
+/* ---- statements ---- */
+
+/* Case-insensitive match of a pattern whose "%s" takes a text up to the pattern's next character
+ * (or to the end); blanks in the pattern match any run of blanks. Captures go to args. */
+static int Match(const char* pattern, const char* text, char args[][256], int maxArgs)
+{
+    int count = 0;
+    while (*pattern) {
+        if (pattern[0] == '%' && pattern[1] == 's') {
+            pattern += 2;
+            const char* end = *pattern ? strchr(text, *pattern) : text + strlen(text);
+            if (!end || count >= maxArgs) return 0;
+            snprintf(args[count++], 256, "%.*s", (int)(end - text), text);
+            text = end;
+        } else if (*pattern == ' ') {
+            while (*pattern == ' ') pattern++;
+            if (!isspace((unsigned char)*text) && !(*pattern && !isalnum((unsigned char)*pattern))) return 0;
+            while (isspace((unsigned char)*text)) text++;
+        } else {
+            if (tolower((unsigned char)*pattern) != tolower((unsigned char)*text)) return 0;
+            pattern++;
+            text++;
+        }
+    }
+    while (isspace((unsigned char)*text) || *text == ';') text++;
+    return *text == '\0' ? count + 1 : 0;
+}
+
+static const char* const serverRoles[] = {"sysadmin",     "securityadmin", "serveradmin", "setupadmin",
+                                          "processadmin", "diskadmin",     "dbcreator",   "bulkadmin"};
+enum { serverRoleCount = 8 };
+
+static int CompareLogins(const void* a, const void* b)
+{
+    return strcmp(((const Login*)a)->name, ((const Login*)b)->name);
+}
+
+static int CompareNames(const void* a, const void* b) { return strcmp((const char*)a, (const char*)b); }
+
+static void LoginRows(Statement* statement, const char* onlyName, int withRoles)
+{
+    Result* result = &statement->result;
+    ResultAddColumn(result, "name", SQL_VARCHAR, 128);
+    ResultAddColumn(result, "loginname", SQL_VARCHAR, 128);
+    if (withRoles)
+        for (int r = 0; r < serverRoleCount; r++) ResultAddColumn(result, serverRoles[r], SQL_INTEGER, 10);
+    Login sorted[maxLogins];
+    memcpy(sorted, state.logins, sizeof(Login) * (size_t)state.loginCount);
+    qsort(sorted, (size_t)state.loginCount, sizeof(Login), CompareLogins);
+    for (int i = 0; i < state.loginCount; i++) {
+        if (onlyName && strcmp(sorted[i].name, onlyName) != 0) continue;
+        const char* values[2 + serverRoleCount] = {sorted[i].name, sorted[i].name};
+        for (int r = 0; withRoles && r < serverRoleCount; r++) values[2 + r] = HasRole(&sorted[i], serverRoles[r]) ? "1" : "0";
+        ResultAddRow(result, values);
+    }
+    statement->hasResult = 1;
+}
+
+typedef SQLRETURN (*Handler)(Statement* statement, char args[][256]);
+
+static SQLRETURN ListSqlLogins(Statement* statement, char args[][256])
+{
+    LoginRows(statement, NULL, 0);
+    return SQL_SUCCESS;
+}
+
+static SQLRETURN ListSysLogins(Statement* statement, char args[][256])
+{
+    LoginRows(statement, NULL, 1);
+    return SQL_SUCCESS;
+}
+
+static SQLRETURN OneSysLogin(Statement* statement, char args[][256])
+{
+    LoginRows(statement, args[0], 1);
+    return SQL_SUCCESS;
+}
+
+static SQLRETURN ListDatabases(Statement* statement, char args[][256])
+{
+    ResultAddColumn(&statement->result, "name", SQL_VARCHAR, 128);
+    ResultAddColumn(&statement->result, "database_id", SQL_INTEGER, 10);
+    char sorted[maxDatabases][128];
+    memcpy(sorted, state.databases, sizeof sorted[0] * (size_t)state.databaseCount);
+    qsort(sorted, (size_t)state.databaseCount, sizeof sorted[0], CompareNames);
+    for (int i = 0; i < state.databaseCount; i++) {
+        char id[16];
+        snprintf(id, sizeof id, "%d", i + 1);
+        const char* values[] = {sorted[i], id};
+        ResultAddRow(&statement->result, values);
+    }
+    statement->hasResult = 1;
+    return SQL_SUCCESS;
+}
+
+static SQLRETURN AddLogin(Statement* statement, char args[][256])
+{
+    if (FindLogin(args[0]))
+        return Fail(&statement->diagnostics, "42000", 15025, "The server principal '%s' already exists.", args[0]);
+    if (!args[0][0] || state.loginCount >= maxLogins)
+        return Fail(&statement->diagnostics, "42000", 15007, "'%s' is not a valid login or you do not have permission.",
+                    args[0]);
+    Login* login = &state.logins[state.loginCount++];
+    memset(login, 0, sizeof *login);
+    snprintf(login->name, sizeof login->name, "%s", args[0]);
+    snprintf(login->password, sizeof login->password, "%s", args[1]);
+    StateSave();
+    return SQL_SUCCESS;
+}
+
+static SQLRETURN DropLogin(Statement* statement, char args[][256])
+{
+    Login* login = FindLogin(args[0]);
+    if (!login)
+        return Fail(&statement->diagnostics, "42000", 15151,
+                    "Cannot drop the login '%s', because it does not exist or you do not have permission.", args[0]);
+    *login = state.logins[--state.loginCount];
+    StateSave();
+    return SQL_SUCCESS;
+}
+
+static int IsServerRole(const char* role)
+{
+    for (int r = 0; r < serverRoleCount; r++)
+        if (strcmp(serverRoles[r], role) == 0) return 1;
+    return 0;
+}
+
+static SQLRETURN ChangeRole(Statement* statement, char args[][256], int add)
+{
+    Login* login = FindLogin(args[0]);
+    if (!login)
+        return Fail(&statement->diagnostics, "42000", 15007, "'%s' is not a valid login or you do not have permission.",
+                    args[0]);
+    if (!IsServerRole(args[1]))
+        return Fail(&statement->diagnostics, "42000", 15412, "'%s' is not a known fixed role.", args[1]);
+    if (add && !HasRole(login, args[1])) {
+        size_t length = strlen(login->roles);
+        snprintf(login->roles + length, sizeof login->roles - length, "%s%s", length ? "," : "", args[1]);
+    } else if (!add && HasRole(login, args[1])) {
+        char kept[sizeof login->roles] = "";
+        char copy[sizeof login->roles];
+        snprintf(copy, sizeof copy, "%s", login->roles);
+        for (char* role = strtok(copy, ","); role; role = strtok(NULL, ","))
+            if (strcmp(role, args[1]) != 0) snprintf(kept + strlen(kept), sizeof kept - strlen(kept), "%s%s", kept[0] ? "," : "", role);
+        snprintf(login->roles, sizeof login->roles, "%s", kept);
+    }
+    StateSave();
+    return SQL_SUCCESS;
+}
+
+static SQLRETURN AddRole(Statement* statement, char args[][256]) { return ChangeRole(statement, args, 1); }
+static SQLRETURN DropRole(Statement* statement, char args[][256]) { return ChangeRole(statement, args, 0); }
+
+/* BACKUP DATABASE writes the named file (a Windows path of Wine's drive Z: or a Unix path). */
+static SQLRETURN BackupDatabase(Statement* statement, char args[][256])
+{
+    int known = 0;
+    for (int i = 0; i < state.databaseCount; i++) known |= strcmp(state.databases[i], args[0]) == 0;
+    if (!known)
+        return Fail(&statement->diagnostics, "42000", 911,
+                    "Database '%s' does not exist. Make sure that the name is entered correctly.", args[0]);
+    char path[256];
+    const char* file = args[1];
+    if ((file[0] == 'Z' || file[0] == 'z') && file[1] == ':') file += 2;
+    snprintf(path, sizeof path, "%s", file);
+    for (char* c = path; *c; c++)
+        if (*c == '\\') *c = '/';
+    FILE* out = fopen(path, "w");
+    if (!out)
+        return Fail(&statement->diagnostics, "42000", 3201, "Cannot open backup device '%s'. Operating system error 3.",
+                    args[1]);
+    fprintf(out, "backup of database %s\noptions %s\n", args[0], args[2]);
+    fclose(out);
+    return SQL_SUCCESS;
+}
+
+/* The statements the server tools send, matched in this order. */
+static const struct {
+    const char* pattern;
+    Handler handler;
+} knownStatements[] = {
+    {"select * from \"sys\".\"sql_logins\" order by \"name\"", ListSqlLogins},
+    {"select * from \"sys\".\"syslogins\" where \"name\" = '%s'", OneSysLogin},
+    {"select * from \"sys\".\"syslogins\"", ListSysLogins},
+    {"select * from \"sys\".\"databases\" order by \"name\"", ListDatabases},
+    {"EXEC sp_addlogin '%s', @passwd = '%s'", AddLogin},
+    {"EXEC sp_droplogin '%s'", DropLogin},
+    {"EXEC sp_addsrvrolemember '%s', '%s'", AddRole},
+    {"EXEC sp_dropsrvrolemember '%s', '%s'", DropRole},
+    {"BACKUP DATABASE [%s] TO DISK = '%s' WITH %s", BackupDatabase},
+};
+
+static void CloseResult(Statement* statement)
+{
+    ResultClear(&statement->result);
+    statement->hasResult = 0;
+    statement->position = -1;
+    statement->rowCount = 0;
+}
+
+static void CopyResult(Result* target, const Result* source)
+{
+    for (int c = 0; c < source->columnCount; c++)
+        ResultAddColumn(target, source->columns[c].name, source->columns[c].type, source->columns[c].size);
+    for (int r = 0; r < source->rowCount; r++) ResultAddRow(target, (const char* const*)&source->cells[r * source->columnCount]);
+}
+
+static SQLRETURN Execute(Statement* statement, const char* text)
+{
+    CloseResult(statement);
+    Log("SQLExecDirect %s", text);
+    StateLoad();
+    for (int i = 0; i < state.scriptCount; i++) {
+        Script* script = &state.scripts[i];
+        if (strcmp(script->statement, text) != 0) continue;
+        if (script->isFailure) {
+            Fail(&statement->diagnostics, script->state, script->native, "%s", script->message);
+            return SQL_ERROR;
+        }
+        CopyResult(&statement->result, &script->result);
+        statement->hasResult = 1;
+        return SQL_SUCCESS;
+    }
+    for (size_t i = 0; i < sizeof knownStatements / sizeof knownStatements[0]; i++) {
+        char args[4][256];
+        if (Match(knownStatements[i].pattern, text, args, 4)) {
+            SQLRETURN result = knownStatements[i].handler(statement, args);
+            if (result == SQL_SUCCESS && !statement->hasResult) statement->rowCount = 1;
+            return result;
+        }
+    }
+    return Fail(&statement->diagnostics, "42000", 102, "Incorrect syntax near '%.40s'.", text);
+}
+
+/* ---- the driver interface ---- */
+
+EXPORT SQLRETURN SQL_API SQLAllocHandle(SQLSMALLINT type, SQLHANDLE input, SQLHANDLE* output)
+{
+    if (!output) return SQL_ERROR;
+    *output = SQL_NULL_HANDLE;
+    if (type == SQL_HANDLE_ENV) {
+        Environment* environment = calloc(1, sizeof(Environment));
+        if (!environment) return SQL_ERROR;
+        environment->tag = environmentTag;
+        environment->odbcVersion = SQL_OV_ODBC3;
+        *output = environment;
+        return SQL_SUCCESS;
+    }
+    if (type == SQL_HANDLE_DBC) {
+        if (!DiagnosticsOf(SQL_HANDLE_ENV, input)) return SQL_INVALID_HANDLE;
+        Connection* connection = calloc(1, sizeof(Connection));
+        if (!connection) return SQL_ERROR;
+        connection->tag = connectionTag;
+        connection->environment = input;
+        *output = connection;
+        return SQL_SUCCESS;
+    }
+    if (type == SQL_HANDLE_STMT) {
+        if (!DiagnosticsOf(SQL_HANDLE_DBC, input)) return SQL_INVALID_HANDLE;
+        Connection* connection = input;
+        if (!connection->connected) return Fail(&connection->diagnostics, "08003", 0, "Connection not open");
+        Statement* statement = calloc(1, sizeof(Statement));
+        if (!statement) return SQL_ERROR;
+        statement->tag = statementTag;
+        statement->connection = connection;
+        statement->position = -1;
+        *output = statement;
+        return SQL_SUCCESS;
+    }
+    return SQL_ERROR;
+}
+
+EXPORT SQLRETURN SQL_API SQLFreeHandle(SQLSMALLINT type, SQLHANDLE handle)
+{
+    if (!DiagnosticsOf(type, handle)) return SQL_INVALID_HANDLE;
+    if (type == SQL_HANDLE_STMT) CloseResult(handle);
+    *(int*)handle = 0;
+    free(handle);
+    return SQL_SUCCESS;
+}
+
+EXPORT SQLRETURN SQL_API SQLFreeStmt(SQLHSTMT handle, SQLUSMALLINT option)
+{
+    if (!DiagnosticsOf(SQL_HANDLE_STMT, handle)) return SQL_INVALID_HANDLE;
+    if (option == SQL_DROP) return SQLFreeHandle(SQL_HANDLE_STMT, handle);
+    if (option == SQL_CLOSE) CloseResult(handle);
+    return SQL_SUCCESS;
+}
+
+EXPORT SQLRETURN SQL_API SQLCloseCursor(SQLHSTMT handle)
+{
+    if (!DiagnosticsOf(SQL_HANDLE_STMT, handle)) return SQL_INVALID_HANDLE;
+    CloseResult(handle);
+    return SQL_SUCCESS;
+}
+
+static SQLRETURN Login_(Connection* connection, const char* user, const char* password)
+{
+    StateLoad();
+    Login* login = FindLogin(user);
+    if (!login || strcmp(login->password, password) != 0)
+        return Fail(&connection->diagnostics, "28000", 18456, "Login failed for user '%s'.", user);
+    connection->connected = 1;
+    snprintf(connection->user, sizeof connection->user, "%s", user);
+    return SQL_SUCCESS;
+}
+
+static void TextOf(char* target, size_t capacity, const SQLCHAR* text, SQLSMALLINT length)
+{
+    if (!text) length = 0;
+    else if (length == SQL_NTS) length = (SQLSMALLINT)strlen((const char*)text);
+    snprintf(target, capacity, "%.*s", length < 0 ? 0 : length, text ? (const char*)text : "");
+}
+
+EXPORT SQLRETURN SQL_API SQLConnect(SQLHDBC handle, SQLCHAR* dsn, SQLSMALLINT dsnLength, SQLCHAR* user,
+                                    SQLSMALLINT userLength, SQLCHAR* password, SQLSMALLINT passwordLength)
+{
+    if (!DiagnosticsOf(SQL_HANDLE_DBC, handle)) return SQL_INVALID_HANDLE;
+    Connection* connection = handle;
+    ClearDiagnostics(&connection->diagnostics);
+    char dsnText[256], userText[256], passwordText[256];
+    TextOf(dsnText, sizeof dsnText, dsn, dsnLength);
+    TextOf(userText, sizeof userText, user, userLength);
+    TextOf(passwordText, sizeof passwordText, password, passwordLength);
+    Log("SQLConnect %s|%s|%s", dsnText, userText, passwordText);
+    return Login_(connection, userText, passwordText);
+}
+
+/* Data files: any connection string connects; UID and PWD, when given, must name a login. */
+EXPORT SQLRETURN SQL_API SQLDriverConnect(SQLHDBC handle, SQLHWND window, SQLCHAR* in, SQLSMALLINT inLength,
+                                          SQLCHAR* out, SQLSMALLINT outCapacity, SQLSMALLINT* outLength,
+                                          SQLUSMALLINT completion)
+{
+    if (!DiagnosticsOf(SQL_HANDLE_DBC, handle)) return SQL_INVALID_HANDLE;
+    Connection* connection = handle;
+    ClearDiagnostics(&connection->diagnostics);
+    char text[maxText];
+    TextOf(text, sizeof text, in, inLength);
+    Log("SQLDriverConnect %s|%d", text, (int)completion);
+    StateLoad();
+    connection->connected = 1;
+    return CopyOutSmall(&connection->diagnostics, text, out, outCapacity, outLength);
+}
+
+EXPORT SQLRETURN SQL_API SQLDisconnect(SQLHDBC handle)
+{
+    if (!DiagnosticsOf(SQL_HANDLE_DBC, handle)) return SQL_INVALID_HANDLE;
+    ((Connection*)handle)->connected = 0;
+    Log("SQLDisconnect");
+    return SQL_SUCCESS;
+}
+
+EXPORT SQLRETURN SQL_API SQLGetInfo(SQLHDBC handle, SQLUSMALLINT type, SQLPOINTER value, SQLSMALLINT capacity,
+                                    SQLSMALLINT* length)
+{
+    if (!DiagnosticsOf(SQL_HANDLE_DBC, handle)) return SQL_INVALID_HANDLE;
+    Connection* connection = handle;
+    ClearDiagnostics(&connection->diagnostics);
+    switch (type) {
+    case SQL_DBMS_NAME: return CopyOutSmall(&connection->diagnostics, state.dbms, value, capacity, length);
+    case SQL_DBMS_VER: return CopyOutSmall(&connection->diagnostics, "16.00.1000", value, capacity, length);
+    case SQL_DRIVER_ODBC_VER: return CopyOutSmall(&connection->diagnostics, "03.00", value, capacity, length);
+    case SQL_DRIVER_NAME: return CopyOutSmall(&connection->diagnostics, "mv_sqlserver_standin", value, capacity, length);
+    case SQL_DRIVER_VER: return CopyOutSmall(&connection->diagnostics, "01.00.0000", value, capacity, length);
+    case SQL_DATA_SOURCE_READ_ONLY: return CopyOutSmall(&connection->diagnostics, "N", value, capacity, length);
+    case SQL_CURSOR_COMMIT_BEHAVIOR:
+    case SQL_CURSOR_ROLLBACK_BEHAVIOR:
+        if (value) *(SQLUSMALLINT*)value = SQL_CB_PRESERVE;
+        if (length) *length = sizeof(SQLUSMALLINT);
+        return SQL_SUCCESS;
+    case SQL_GETDATA_EXTENSIONS:
+    case SQL_SCROLL_OPTIONS:
+        if (value) *(SQLUINTEGER*)value = type == SQL_GETDATA_EXTENSIONS ? SQL_GD_ANY_COLUMN | SQL_GD_ANY_ORDER
+                                                                        : SQL_SO_FORWARD_ONLY | SQL_SO_STATIC | SQL_SO_KEYSET_DRIVEN;
+        if (length) *length = sizeof(SQLUINTEGER);
+        return SQL_SUCCESS;
+    default: return Fail(&connection->diagnostics, "HY096", 0, "Information type out of range");
+    }
+}
+
+EXPORT SQLRETURN SQL_API SQLSetEnvAttr(SQLHENV handle, SQLINTEGER attribute, SQLPOINTER value, SQLINTEGER length)
+{
+    if (!DiagnosticsOf(SQL_HANDLE_ENV, handle)) return SQL_INVALID_HANDLE;
+    Log("SQLSetEnvAttr %d %ld %d", (int)attribute, (long)(SQLLEN)value, (int)length);
+    if (attribute == SQL_ATTR_ODBC_VERSION) ((Environment*)handle)->odbcVersion = (SQLINTEGER)(SQLLEN)value;
+    return SQL_SUCCESS;
+}
+
+EXPORT SQLRETURN SQL_API SQLGetEnvAttr(SQLHENV handle, SQLINTEGER attribute, SQLPOINTER value, SQLINTEGER capacity,
+                                       SQLINTEGER* length)
+{
+    if (!DiagnosticsOf(SQL_HANDLE_ENV, handle)) return SQL_INVALID_HANDLE;
+    if (value) *(SQLINTEGER*)value = attribute == SQL_ATTR_ODBC_VERSION ? ((Environment*)handle)->odbcVersion : 0;
+    return SQL_SUCCESS;
+}
+
+EXPORT SQLRETURN SQL_API SQLSetConnectAttr(SQLHDBC handle, SQLINTEGER attribute, SQLPOINTER value, SQLINTEGER length)
+{
+    if (!DiagnosticsOf(SQL_HANDLE_DBC, handle)) return SQL_INVALID_HANDLE;
+    Log("SQLSetConnectAttr %d %ld %d", (int)attribute, (long)(SQLLEN)value, (int)length);
+    return SQL_SUCCESS;
+}
+
+EXPORT SQLRETURN SQL_API SQLGetConnectAttr(SQLHDBC handle, SQLINTEGER attribute, SQLPOINTER value, SQLINTEGER capacity,
+                                           SQLINTEGER* length)
+{
+    if (!DiagnosticsOf(SQL_HANDLE_DBC, handle)) return SQL_INVALID_HANDLE;
+    if (value) *(SQLUINTEGER*)value = 0;
+    return SQL_SUCCESS;
+}
+
+static int IsPointerAttribute(SQLINTEGER attribute)
+{
+    return attribute == SQL_ATTR_ROWS_FETCHED_PTR || attribute == SQL_ATTR_ROW_STATUS_PTR ||
+           attribute == SQL_ATTR_FETCH_BOOKMARK_PTR || attribute == SQL_ATTR_ROW_BIND_OFFSET_PTR;
+}
+
+EXPORT SQLRETURN SQL_API SQLSetStmtAttr(SQLHSTMT handle, SQLINTEGER attribute, SQLPOINTER value, SQLINTEGER length)
+{
+    if (!DiagnosticsOf(SQL_HANDLE_STMT, handle)) return SQL_INVALID_HANDLE;
+    Statement* statement = handle;
+    if (IsPointerAttribute(attribute)) Log("SQLSetStmtAttr %d %s %d", (int)attribute, value ? "pointer" : "null", (int)length);
+    else Log("SQLSetStmtAttr %d %ld %d", (int)attribute, (long)(SQLLEN)value, (int)length);
+    if (attribute == SQL_ATTR_ROWS_FETCHED_PTR) statement->rowsFetched = value;
+    if (attribute == SQL_ATTR_ROW_STATUS_PTR) statement->rowStatus = value;
+    return SQL_SUCCESS;
+}
+
+EXPORT SQLRETURN SQL_API SQLGetStmtAttr(SQLHSTMT handle, SQLINTEGER attribute, SQLPOINTER value, SQLINTEGER capacity,
+                                        SQLINTEGER* length)
+{
+    if (!DiagnosticsOf(SQL_HANDLE_STMT, handle)) return SQL_INVALID_HANDLE;
+    return Fail(&((Statement*)handle)->diagnostics, "HY092", 0, "Invalid attribute/option identifier");
+}
+
+EXPORT SQLRETURN SQL_API SQLExecDirect(SQLHSTMT handle, SQLCHAR* text, SQLINTEGER length)
+{
+    if (!DiagnosticsOf(SQL_HANDLE_STMT, handle)) return SQL_INVALID_HANDLE;
+    Statement* statement = handle;
+    ClearDiagnostics(&statement->diagnostics);
+    char* copy = malloc(maxText);
+    if (!copy) return SQL_ERROR;
+    if (!text) length = 0;
+    else if (length == SQL_NTS) length = (SQLINTEGER)strlen((const char*)text);
+    snprintf(copy, maxText, "%.*s", (int)(length < 0 ? 0 : length), text ? (const char*)text : "");
+    SQLRETURN result = Execute(statement, copy);
+    free(copy);
+    return result;
+}
+
+EXPORT SQLRETURN SQL_API SQLPrepare(SQLHSTMT handle, SQLCHAR* text, SQLINTEGER length)
+{
+    if (!DiagnosticsOf(SQL_HANDLE_STMT, handle)) return SQL_INVALID_HANDLE;
+    Statement* statement = handle;
+    if (length == SQL_NTS) length = text ? (SQLINTEGER)strlen((const char*)text) : 0;
+    snprintf(statement->prepared, sizeof statement->prepared, "%.*s", (int)length, text ? (const char*)text : "");
+    return SQL_SUCCESS;
+}
+
+EXPORT SQLRETURN SQL_API SQLExecute(SQLHSTMT handle)
+{
+    if (!DiagnosticsOf(SQL_HANDLE_STMT, handle)) return SQL_INVALID_HANDLE;
+    Statement* statement = handle;
+    ClearDiagnostics(&statement->diagnostics);
+    return Execute(statement, statement->prepared);
+}
+
+EXPORT SQLRETURN SQL_API SQLNumResultCols(SQLHSTMT handle, SQLSMALLINT* count)
+{
+    if (!DiagnosticsOf(SQL_HANDLE_STMT, handle)) return SQL_INVALID_HANDLE;
+    Statement* statement = handle;
+    if (count) *count = statement->hasResult ? (SQLSMALLINT)statement->result.columnCount : 0;
+    return SQL_SUCCESS;
+}
+
+EXPORT SQLRETURN SQL_API SQLRowCount(SQLHSTMT handle, SQLLEN* count)
+{
+    if (!DiagnosticsOf(SQL_HANDLE_STMT, handle)) return SQL_INVALID_HANDLE;
+    Statement* statement = handle;
+    if (count) *count = statement->hasResult ? statement->result.rowCount : statement->rowCount;
+    return SQL_SUCCESS;
+}
+
+EXPORT SQLRETURN SQL_API SQLDescribeCol(SQLHSTMT handle, SQLUSMALLINT number, SQLCHAR* name, SQLSMALLINT capacity,
+                                        SQLSMALLINT* nameLength, SQLSMALLINT* type, SQLULEN* size,
+                                        SQLSMALLINT* digits, SQLSMALLINT* nullable)
+{
+    if (!DiagnosticsOf(SQL_HANDLE_STMT, handle)) return SQL_INVALID_HANDLE;
+    Statement* statement = handle;
+    ClearDiagnostics(&statement->diagnostics);
+    if (!statement->hasResult || number < 1 || number > statement->result.columnCount)
+        return Fail(&statement->diagnostics, "07009", 0, "Invalid descriptor index");
+    const Column* column = &statement->result.columns[number - 1];
+    if (type) *type = column->type;
+    if (size) *size = column->size;
+    if (digits) *digits = 0;
+    if (nullable) *nullable = SQL_NULLABLE;
+    return CopyOutSmall(&statement->diagnostics, column->name, name, capacity, nameLength);
+}
+
+EXPORT SQLRETURN SQL_API SQLFetchScroll(SQLHSTMT handle, SQLSMALLINT orientation, SQLLEN offset)
+{
+    if (!DiagnosticsOf(SQL_HANDLE_STMT, handle)) return SQL_INVALID_HANDLE;
+    Statement* statement = handle;
+    ClearDiagnostics(&statement->diagnostics);
+    if (!statement->hasResult) return Fail(&statement->diagnostics, "24000", 0, "Invalid cursor state");
+    Log("SQLFetchScroll %d %ld", (int)orientation, (long)offset);
+    long count = statement->result.rowCount;
+    long position = statement->position;
+    switch (orientation) {
+    case SQL_FETCH_NEXT: position = position + 1; break;
+    case SQL_FETCH_PRIOR: position = position - 1; break;
+    case SQL_FETCH_FIRST: position = 0; break;
+    case SQL_FETCH_LAST: position = count - 1; break;
+    case SQL_FETCH_ABSOLUTE: position = offset > 0 ? offset - 1 : count + offset; break;
+    case SQL_FETCH_RELATIVE:
+        /* Before the start an offset of 0 or less stays there; after the end one of 0 or more. */
+        if (position < 0 && offset <= 0) position = -1;
+        else if (position >= count && offset >= 0) position = count;
+        else position = position + offset;
+        break;
+    default: return Fail(&statement->diagnostics, "HY106", 0, "Fetch type out of range");
+    }
+    if (position < 0) position = -1;
+    if (position > count) position = count;
+    statement->position = position;
+    int onRow = position >= 0 && position < count;
+    if (statement->rowsFetched) *statement->rowsFetched = onRow ? 1 : 0;
+    if (statement->rowStatus) *statement->rowStatus = onRow ? SQL_ROW_SUCCESS : SQL_ROW_NOROW;
+    return onRow ? SQL_SUCCESS : SQL_NO_DATA;
+}
+
+EXPORT SQLRETURN SQL_API SQLFetch(SQLHSTMT handle) { return SQLFetchScroll(handle, SQL_FETCH_NEXT, 0); }
+
+EXPORT SQLRETURN SQL_API SQLGetData(SQLHSTMT handle, SQLUSMALLINT number, SQLSMALLINT targetType, SQLPOINTER target,
+                                    SQLLEN capacity, SQLLEN* indicator)
+{
+    if (!DiagnosticsOf(SQL_HANDLE_STMT, handle)) return SQL_INVALID_HANDLE;
+    Statement* statement = handle;
+    ClearDiagnostics(&statement->diagnostics);
+    if (!statement->hasResult || statement->position < 0 || statement->position >= statement->result.rowCount)
+        return Fail(&statement->diagnostics, "24000", 0, "Invalid cursor state");
+    if (number < 1 || number > statement->result.columnCount)
+        return Fail(&statement->diagnostics, "07009", 0, "Invalid descriptor index");
+    if (targetType != SQL_C_CHAR && targetType != SQL_C_DEFAULT)
+        return Fail(&statement->diagnostics, "HYC00", 0, "Only character data is offered");
+    const char* cell = statement->result.cells[statement->position * statement->result.columnCount + number - 1];
+    if (!cell) {
+        if (indicator) *indicator = SQL_NULL_DATA;
+        return SQL_SUCCESS;
+    }
+    return CopyOut(&statement->diagnostics, cell, target, capacity, indicator);
+}
+
+/* Rows "table" of the state: catalog, schema, name, type, remarks. */
+EXPORT SQLRETURN SQL_API SQLTables(SQLHSTMT handle, SQLCHAR* catalog, SQLSMALLINT catalogLength, SQLCHAR* schema,
+                                   SQLSMALLINT schemaLength, SQLCHAR* table, SQLSMALLINT tableLength, SQLCHAR* types,
+                                   SQLSMALLINT typesLength)
+{
+    if (!DiagnosticsOf(SQL_HANDLE_STMT, handle)) return SQL_INVALID_HANDLE;
+    Statement* statement = handle;
+    ClearDiagnostics(&statement->diagnostics);
+    CloseResult(statement);
+    Log("SQLTables");
+    StateLoad();
+    Result* result = &statement->result;
+    ResultAddColumn(result, "TABLE_CAT", SQL_VARCHAR, 128);
+    ResultAddColumn(result, "TABLE_SCHEM", SQL_VARCHAR, 128);
+    ResultAddColumn(result, "TABLE_NAME", SQL_VARCHAR, 128);
+    ResultAddColumn(result, "TABLE_TYPE", SQL_VARCHAR, 128);
+    ResultAddColumn(result, "REMARKS", SQL_VARCHAR, 254);
+    for (int i = 0; i < state.tableCount; i++) {
+        const char* values[] = {"master", "dbo", state.tables[i][0], state.tables[i][1], NULL};
+        ResultAddRow(result, values);
+    }
+    statement->hasResult = 1;
+    return SQL_SUCCESS;
+}
+
+EXPORT SQLRETURN SQL_API SQLEndTran(SQLSMALLINT type, SQLHANDLE handle, SQLSMALLINT completion)
+{
+    if (!DiagnosticsOf(type, handle)) return SQL_INVALID_HANDLE;
+    Log("SQLEndTran %d", (int)completion);
+    return SQL_SUCCESS;
+}
+
+EXPORT SQLRETURN SQL_API SQLGetDiagRec(SQLSMALLINT type, SQLHANDLE handle, SQLSMALLINT number, SQLCHAR* sqlState,
+                                       SQLINTEGER* native, SQLCHAR* message, SQLSMALLINT capacity, SQLSMALLINT* length)
+{
+    Diagnostics* diagnostics = DiagnosticsOf(type, handle);
+    if (!diagnostics) return SQL_INVALID_HANDLE;
+    if (number < 1 || number > diagnostics->count) return SQL_NO_DATA;
+    const Diagnostic* record = &diagnostics->records[number - 1];
+    if (sqlState) memcpy(sqlState, record->state, 6);
+    if (native) *native = record->native;
+    Diagnostics scratch = {0};
+    return CopyOutSmall(&scratch, record->message, message, capacity, length);
+}
+
+EXPORT SQLRETURN SQL_API SQLGetDiagField(SQLSMALLINT type, SQLHANDLE handle, SQLSMALLINT number, SQLSMALLINT field,
+                                         SQLPOINTER value, SQLSMALLINT capacity, SQLSMALLINT* length)
+{
+    Diagnostics* diagnostics = DiagnosticsOf(type, handle);
+    if (!diagnostics) return SQL_INVALID_HANDLE;
+    Diagnostics scratch = {0};
+    if (number == 0) {
+        if (field == SQL_DIAG_NUMBER) {
+            if (value) *(SQLINTEGER*)value = diagnostics->count;
+            return SQL_SUCCESS;
+        }
+        if (field == SQL_DIAG_RETURNCODE) {
+            if (value) *(SQLRETURN*)value = diagnostics->count ? SQL_ERROR : SQL_SUCCESS;
+            return SQL_SUCCESS;
+        }
+        if (field == SQL_DIAG_ROW_COUNT) {
+            if (value) *(SQLLEN*)value = 0;
+            return SQL_SUCCESS;
+        }
+        return SQL_ERROR;
+    }
+    if (number < 1 || number > diagnostics->count) return SQL_NO_DATA;
+    const Diagnostic* record = &diagnostics->records[number - 1];
+    switch (field) {
+    case SQL_DIAG_SQLSTATE: return CopyOutSmall(&scratch, record->state, value, capacity, length);
+    case SQL_DIAG_MESSAGE_TEXT: return CopyOutSmall(&scratch, record->message, value, capacity, length);
+    case SQL_DIAG_NATIVE:
+        if (value) *(SQLINTEGER*)value = record->native;
+        return SQL_SUCCESS;
+    case SQL_DIAG_CLASS_ORIGIN:
+    case SQL_DIAG_SUBCLASS_ORIGIN: return CopyOutSmall(&scratch, "ISO 9075", value, capacity, length);
+    case SQL_DIAG_CONNECTION_NAME:
+    case SQL_DIAG_SERVER_NAME: return CopyOutSmall(&scratch, "", value, capacity, length);
+    case SQL_DIAG_COLUMN_NUMBER:
+    case SQL_DIAG_ROW_NUMBER:
+        if (value) *(SQLLEN*)value = -1;
+        return SQL_SUCCESS;
+    default: return SQL_ERROR;
+    }
+}
