@@ -18,8 +18,9 @@ struct TestServer {
     std::string error;     // why the values could not be read, empty when they were
 };
 
-// Reads ${MV_TEST_STATE}/mariadb/env (KEY=value lines). Under Wine the Unix path is reached
-// through drive Z:.
+// Reads ${MV_TEST_STATE}/mariadb/env (KEY=value lines), or the env of the server directory named by
+// MV_TEST_SERVER (mariadb-classic for the classic-layout server). Under Wine the Unix path is
+// reached through drive Z:.
 inline TestServer ReadTestServer()
 {
     TestServer server;
@@ -28,7 +29,8 @@ inline TestServer ReadTestServer()
         server.error = "MV_TEST_STATE is not set";
         return server;
     }
-    std::string path = std::string(state) + "/mariadb/env";
+    const char* name = getenv("MV_TEST_SERVER");
+    std::string path = std::string(state) + "/" + (name && *name ? name : "mariadb") + "/env";
 #ifdef _WIN32
     if (path[0] == '/') path = "Z:" + path;
 #endif

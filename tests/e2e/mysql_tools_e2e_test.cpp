@@ -1,0 +1,145 @@
+// The MySQL tools from the real program: an administrator logs in and opens the user manager and
+// the backup from the administrator menu. The backup's batch file dumps a database of the test
+// server for real (mysqldump.exe in the start directory forwards to the host's dump program) into a
+// path with a blank and a per cent sign; the dump is restored into a fresh database and compared
+// with the original, and the batch file is gone when the program has ended.
+#include "tests/e2e/e2e_driver.h"
+
+#include "admin/admin_ids.h"
+#include "shell/shell_ids.h"
+#include "support/calendar_date.h"
+#include "tests/admin/mysql_probe.h"
+#include "tests/harness/test_documents.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+std::string Today(bool iso)
+{
+    CalendarDate today;
+    today.Init();
+    today.SetToday();
+    std::string text = iso ? today.ToIsoText() : today.ToCompactText();
+    today.Destroy(2);
+    return text;
+}
+
+// Feeds the dump to the host's mariadb client for database; the Linux child runs detached.
+bool Restore(const TestServer& server, const std::string& dumpFile, const std::string& database)
+{
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    HANDLE input = CreateFileA(dumpFile.c_str(), GENERIC_READ, FILE_SHARE_READ, &inherit, OPEN_EXISTING, 0, nullptr);
+    std::string command = "\"Z:\\usr\\bin\\mariadb\" --no-defaults -h 127.0.0.1 -P " + server.port + " -u " +
+                          server.user + " -p" + server.password + " " + database;
+    STARTUPINFOA startup = {sizeof startup};
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = input;
+    startup.hStdOutput = startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    PROCESS_INFORMATION process = {};
+    bool started = input != INVALID_HANDLE_VALUE && CreateProcessA("Z:\\usr\\bin\\mariadb", &command[0], nullptr,
+                                                                   nullptr, TRUE, 0, nullptr, nullptr, &startup, &process);
+    CloseHandle(input);
+    if (started) CloseHandle(process.hThread), CloseHandle(process.hProcess);
+    return started;
+}
+
+const std::string contents = "select group_concat(id, ':', name, ':', amount order by id separator '|') from ";
+
+TEST(MySqlToolsE2e, AdministratorOpensBothToolsAndTheBackupDumpsForReal)
+{
+    TestServer server = ReadTestServer();
+    ASSERT_TRUE(server.error.empty()) << server.error;
+    MySqlProbe probe(server);
+    ASSERT_TRUE(probe.Connected()) << probe.Error();
+    for (const char* sql : {"drop database if exists mv_e2e_source", "drop database if exists mv_e2e_copy",
+                            "delete from mysql.db where Db like 'mv%e2e%source'", "create database mv_e2e_source",
+                            "create table mv_e2e_source.invoice (id int primary key, name varchar(40), amount decimal(10,2))",
+                            "insert into mv_e2e_source.invoice values (1, 'Kovacs Kft.', 1200.50), (2, 'O''Brien & Co', "
+                            "0), (3, 'back\\\\slash', -7.25)",
+                            // Two rows for one database, one with the escaped "_" of a pattern.
+                            "insert into mysql.db (Host, Db, User) values ('%', 'mv\\\\_e2e\\\\_source', 'e2e'), "
+                            "('%', 'mv_e2e_source', 'e2f')"})
+        ASSERT_TRUE(probe.Exec(sql)) << probe.Error();
+    std::string original = probe.Value(contents + "mv_e2e_source.invoice");
+
+    e2e::StartDirectory start({{"Marvitelkon.ini",
+                                Scramble(Document("E2E Kft.", "", UserLine("Rendszer Gazda", "ADMIN", "TITOK", "YES"),
+                                                  DataSourceFields("MYSQL", server.dsn, server.user, server.password),
+                                                  DataSourceFields("MSSQL", "", "", "")))}});
+    ASSERT_TRUE(start.CopyIn(e2e::WindowsPath(MV_MYSQLDUMP_FORWARDER), "mysqldump.exe"));
+    ASSERT_TRUE(start.MakeDirectory("dump 100%"));
+    SetEnvironmentVariableA("MYSQL_TCP_PORT", server.port.c_str());  // the forwarder passes it on
+
+    e2e::SavedLogin savedLogin;
+    e2e::Program launcher;
+    ASSERT_TRUE(launcher.Start(e2e::ProgramPath(), start.Path()));
+    HWND login = launcher.WaitForDialog("Bejelenkezés");
+    ASSERT_TRUE(login) << e2e::DescribeWindows(launcher);
+    e2e::SetControlText(login, IDC_LOGIN_ID, "ADMIN");
+    e2e::TypeText(login, IDC_LOGIN_PASSWORD, "TITOK");
+    e2e::Click(login, IDC_LOGIN_OK);
+    HWND main = launcher.WaitForWindow(e2e::HasControl(IDC_MAIN_LIST, "SysListView32"));
+    ASSERT_TRUE(main) << e2e::DescribeWindows(launcher);
+
+    // The user manager lists the server's accounts.
+    ASSERT_TRUE(e2e::Command(main, IDM_ADMIN_MYSQL_USERS));
+    HWND users = launcher.WaitForDialog("User manager");
+    ASSERT_TRUE(users) << e2e::DescribeWindows(launcher);
+    EXPECT_NE(SendMessageA(e2e::Control(users, IDC_MYUSER_ACCOUNTS), CB_FINDSTRINGEXACT, -1, (LPARAM) "root@localhost"), CB_ERR);
+    e2e::Click(users, IDC_MYUSER_EXIT);
+    ASSERT_TRUE(e2e::WaitForGone(users));
+
+    // The backup: the first database selected; the one of the test listed twice.
+    ASSERT_TRUE(e2e::Command(main, IDM_ADMIN_MYSQL_BACKUP));
+    HWND backup = launcher.WaitForDialog("MySQL");
+    ASSERT_TRUE(backup) << e2e::DescribeWindows(launcher);
+    HWND databases = e2e::Control(backup, IDC_MYBACKUP_DATABASE);
+    EXPECT_EQ(SendMessageA(databases, CB_GETCURSEL, 0, 0), 0);
+    LRESULT index = SendMessageA(databases, CB_FINDSTRINGEXACT, -1, (LPARAM) "mv_e2e_source");
+    ASSERT_NE(index, CB_ERR);
+    // (the search starts after index)
+    EXPECT_EQ(SendMessageA(databases, CB_FINDSTRINGEXACT, index, (LPARAM) "mv_e2e_source"), index + 1);
+    e2e::Click(backup, IDC_MYBACKUP_SAVE);
+    HWND box = launcher.WaitForMessageBox("Hibaüzenet");
+    e2e::MessageBoxView view;
+    ASSERT_TRUE(box && e2e::ReadMessageBox(box, &view));
+    EXPECT_EQ(view.text, "A paraméterek kitöltése hiányos!");
+    e2e::Click(box, IDOK);
+    ASSERT_TRUE(e2e::WaitForGone(box));
+
+    // Picking proposes a file and leaves the server field alone.
+    e2e::SetControlText(backup, IDC_MYBACKUP_SERVER, "127.0.0.1");
+    SendMessageA(databases, CB_SETCURSEL, index, 0);
+    PostMessageA(backup, WM_COMMAND, MAKEWPARAM(IDC_MYBACKUP_DATABASE, CBN_CLOSEUP), (LPARAM)databases);
+    std::string proposal = start.Path() + "\\mv_e2e_source-" + Today(true) + ".mysql-server";
+    EXPECT_TRUE(e2e::WaitUntil([&] { return e2e::ControlText(backup, IDC_MYBACKUP_FILE) == proposal; }))
+        << e2e::ControlText(backup, IDC_MYBACKUP_FILE);
+    EXPECT_EQ(e2e::ControlText(backup, IDC_MYBACKUP_SERVER), "127.0.0.1");
+    e2e::SetControlText(backup, IDC_MYBACKUP_FILE, start.PathOf("dump 100%\\source.sql"));
+    e2e::Click(backup, IDC_MYBACKUP_SAVE);
+    ASSERT_TRUE(e2e::WaitForGone(backup));
+    EXPECT_EQ(start.Read("backup_mysql.bat"), "mysqldump -h 127.0.0.1 -u root -p" + server.password +
+                                                  " mv_e2e_source > \"" + start.Path() + "\\dump 100%%\\source.sql-" +
+                                                  Today(false) + "\"\r\n");
+
+    std::string dumpName = "dump 100%\\source.sql-" + Today(false), dump;
+    EXPECT_TRUE(e2e::WaitUntil([&] { return (dump = start.Read(dumpName)).find("-- Dump completed") != std::string::npos; }, 60000))
+        << "dump file: " << dump.substr(0, 400);
+    ASSERT_TRUE(probe.Exec("create database mv_e2e_copy")) << probe.Error();
+    ASSERT_TRUE(Restore(server, start.PathOf(dumpName), "mv_e2e_copy"));
+    std::string copy;
+    EXPECT_TRUE(e2e::WaitUntil([&] { return (copy = probe.Value(contents + "mv_e2e_copy.invoice")) == original; }))
+        << copy << " instead of " << original;
+
+    ASSERT_TRUE(e2e::PressCloseBox(main));
+    EXPECT_TRUE(launcher.ExpectExit());
+    EXPECT_FALSE(start.Exists("backup_mysql.bat"));
+    for (const char* sql : {"drop database mv_e2e_source", "drop database mv_e2e_copy",
+                            "delete from mysql.db where Db like 'mv%e2e%source'"})
+        probe.Exec(sql);
+}
+
+}  // namespace
