@@ -16,5 +16,6 @@ cmake --build "$win" -j 2 --target startup_bench bare_dialog Marvitelkon >/dev/n
 # Wine keeps standard error open in the programs it starts: its own output goes to a file.
 log=$MV_BUILD/bench-startup-wine.log
 other=()
-[ -n "${2:-}" ] && other=("$(WINEPREFIX=$WINEPREFIX winepath -w "$(realpath "$2")" 2>/dev/null)")
+# Wine shows the Linux root as drive Z:.
+[ -n "${2:-}" ] && other=("Z:$(realpath "$2" | tr / '\\')")
 "$MV_ROOT/scripts/wine-run.sh" "$win/tests/e2e/startup_bench.exe" "${1:-7}" "${other[@]}" 2>"$log" | tr -d '\r'

@@ -338,16 +338,16 @@ TEST_F(SaveSafetyTest, TwoSavesAtOnceNeverShowAReaderAPartialOrMissingDocument)
     std::string bytes;
     std::string problem;
     while (running > 0) {
-        if (!ReadWhole(ini, &bytes)) {
-            problem = "the document was missing";
-        } else if (bytes != oldBytes && bytes != newBytes && bytes != otherBytes) {
-            problem = "a partial document of " + std::to_string(bytes.size()) + " bytes";
+        if (problem.empty()) {
+            if (!ReadWhole(ini, &bytes))
+                problem = "the document was missing";
+            else if (bytes != oldBytes && bytes != newBytes && bytes != otherBytes)
+                problem = "a partial document of " + std::to_string(bytes.size()) + " bytes";
+            if (!problem.empty())
+                for (pid_t saver : savers)
+                    if (saver > 0) kill(saver, SIGKILL);  // never 0: that would be this whole process group
+            reads++;
         }
-        if (!problem.empty()) {
-            kill(savers[0], SIGKILL);
-            kill(savers[1], SIGKILL);
-        }
-        reads++;
         for (int s = 0; s < 2; s++)
             if (savers[s] > 0 && waitpid(savers[s], &statuses[s], WNOHANG) == savers[s]) {
                 savers[s] = 0;
