@@ -30,16 +30,6 @@ const char* const outOfMemoryText = "Nincs elég memória az adatbázis-kapcsola
 
 bool Succeeded(SQLRETURN result) { return result == SQL_SUCCESS || result == SQL_SUCCESS_WITH_INFO; }
 
-// An owned copy; null counts as empty. Null only when memory runs out.
-char* DuplicateText(const char* text)
-{
-    if (!text) text = "";
-    size_t length = strlen(text);
-    char* copy = static_cast<char*>(malloc(length + 1));
-    if (copy) memcpy(copy, text, length + 1);
-    return copy;
-}
-
 // An owned, empty text of capacity bytes.
 char* EmptyBuffer(size_t capacity)
 {

@@ -1,20 +1,12 @@
 #include "db/odbc_cursor.h"
 
 #include "db/odbc_api.h"
+#include "support/bounded_text.h"
 
 #include <stdlib.h>
 #include <string.h>
 
 namespace {
-
-char* DuplicateText(const char* text)
-{
-    if (!text) text = "";
-    size_t length = strlen(text);
-    char* copy = static_cast<char*>(malloc(length + 1));
-    if (copy) memcpy(copy, text, length + 1);
-    return copy;
-}
 
 // The room a column's value gets beyond its adjusted size: the terminator and one byte more.
 const uint32_t valueSlack = 2;

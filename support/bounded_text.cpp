@@ -1,5 +1,6 @@
 #include "support/bounded_text.h"
 
+#include <stdlib.h>
 #include <string.h>
 
 size_t CopyText(char* target, size_t capacity, const char* source)
@@ -35,4 +36,13 @@ bool TextFits(const char* source, size_t capacity)
 {
     if (!source) return capacity > 0;
     return capacity > 0 && strnlen(source, capacity) < capacity;
+}
+
+char* DuplicateText(const char* text)
+{
+    if (!text) text = "";
+    size_t length = strlen(text);
+    char* copy = static_cast<char*>(malloc(length + 1));
+    if (copy) memcpy(copy, text, length + 1);
+    return copy;
 }

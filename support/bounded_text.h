@@ -17,6 +17,9 @@ size_t AppendText(char* target, size_t capacity, const char* source);
 // True when source fits into a field of this capacity whole (terminator included).
 bool TextFits(const char* source, size_t capacity);
 
+// An owned copy (free it with free); null counts as empty. Null only when memory runs out.
+char* DuplicateText(const char* text);
+
 template <size_t N>
 inline size_t CopyText(char (&target)[N], const char* source)
 {
