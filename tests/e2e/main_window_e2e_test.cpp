@@ -209,6 +209,24 @@ TEST_F(LaunchE2e, APathLongerThanTheListShowsStartsWhole)
     CloseLauncher(main);
 }
 
+TEST_F(LaunchE2e, ABatchFileInAFolderNamedExeIsOpenedWithTheArgumentsAsItsParameters)
+{
+    // The shell runs the batch file, which writes down its parameters and its current directory.
+    ASSERT_TRUE(start.MakeDirectory("kotegelt.exe"));
+    ASSERT_TRUE(start.Write("kotegelt.exe\\indit.bat",
+                            "@echo %*> \"%~dp0bat-out.part\"\r\n@cd>> \"%~dp0bat-out.part\"\r\n"
+                            "@ren \"%~dp0bat-out.part\" bat-out.txt\r\n"));
+    programs.push_back({"KOTEG", "Kötegelt", start.PathOf("kotegelt.exe\\indit.bat"), "KONYV", ""});
+    ASSERT_TRUE(start.Write("Marvitelkon.ini", Scramble(PlainDocument(programs, "KOTEG;"))));
+    HWND main = LogIn();
+    ASSERT_TRUE(main);
+    Launch(main, "Kötegelt");
+    ASSERT_TRUE(e2e::WaitUntil([&] { return start.Exists("kotegelt.exe\\bat-out.txt"); })) << e2e::DescribeWindows(launcher);
+    EXPECT_EQ(start.Read("kotegelt.exe\\bat-out.txt"), "KONYV;TESZT;JELSZO\r\n" + start.PathOf("kotegelt.exe") + "\r\n");
+    EXPECT_EQ(launcher.FindTopWindow(e2e::IsMessageBox()), nullptr);
+    CloseLauncher(main);
+}
+
 TEST_F(LaunchE2e, AMissingProgramGivesTheLaunchersMessageOverTheMainWindow)
 {
     HWND main = LogIn();
