@@ -48,10 +48,9 @@ HWND MainList(HWND dialog)
     return GetDlgItem(dialog, IDC_MAIN_LIST);
 }
 
-std::string SolidIconFile(COLORREF colour)
+std::string SolidIconFile(COLORREF colour, int side)
 {
-    const int side = 32;
-    const DWORD pixelBytes = side * side * 4, maskBytes = side * 4;
+    const DWORD pixelBytes = side * side * 4, maskBytes = (side + 31) / 32 * 4 * side;
     std::string file;
     auto put16 = [&](WORD value) { file.append(reinterpret_cast<const char*>(&value), 2); };
     auto put32 = [&](DWORD value) { file.append(reinterpret_cast<const char*>(&value), 4); };

@@ -32,7 +32,7 @@ INT_PTR RunMainWindow(DialogSteps steps);
 HWND MainList(HWND dialog);
 
 // The bytes of an .ico file holding one opaque 32 x 32 image, 32 bits per pixel, all in colour.
-std::string SolidIconFile(COLORREF colour);
+std::string SolidIconFile(COLORREF colour, int side = 32);
 
 // Colour of the centre pixel of image index of an image list, drawn with ImageList_Draw into a
 // 32-bit memory bitmap first filled with magenta (so an undrawn image shows as magenta).

@@ -756,6 +756,9 @@ TEST_F(MainWindow, ItemsShowTheirOwnIconOrDefaultIco)
     ASSERT_TRUE(WriteBytes(scratch.PathOf("blue.ico"), SolidIconFile(blue)));
     ASSERT_TRUE(WriteBytes("default.ico", SolidIconFile(green)));
     ASSERT_TRUE(WriteBytes("broken.ico", "not an icon"));
+    // Without an image of the list's size the icon is scaled from the one it has.
+    const COLORREF yellow = RGB(255, 255, 0);
+    ASSERT_TRUE(WriteBytes("yellow48.ico", SolidIconFile(yellow, 48)));
     SetUpSession(
         {
             {"A", "1 saját relatív", "C:\\a.exe", "", "red.ico"},
@@ -764,15 +767,16 @@ TEST_F(MainWindow, ItemsShowTheirOwnIconOrDefaultIco)
             {"D", "4 csupa szóköz", "C:\\d.exe", "", "   "},
             {"E", "5 hiányzó ikon", "C:\\e.exe", "", "missing.ico"},
             {"F", "6 hibás ikon", "C:\\f.exe", "", "broken.ico"},
+            {"G", "7 csak 48 pontos", "C:\\g.exe", "", "yellow48.ico"},
         },
-        "A;B;C;D;E;F;");
+        "A;B;C;D;E;F;G;");
     RunMainWindow([&](HWND dialog) {
         HWND list = MainList(dialog);
         auto images = reinterpret_cast<HIMAGELIST>(SendMessageA(list, LVM_GETIMAGELIST, LVSIL_NORMAL, 0));
         ASSERT_TRUE(images);
-        EXPECT_EQ(ImageList_GetImageCount(images), 6);
-        const COLORREF expected[] = {red, blue, green, green, green, green};
-        for (int i = 0; i < 6; i++) {
+        EXPECT_EQ(ImageList_GetImageCount(images), 7);
+        const COLORREF expected[] = {red, blue, green, green, green, green, yellow};
+        for (int i = 0; i < 7; i++) {
             SCOPED_TRACE(ListText(list, i, 0));
             EXPECT_EQ(ListImage(list, i), i);
             COLORREF colour = ImageCentreColour(images, ListImage(list, i));
