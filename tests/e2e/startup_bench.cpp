@@ -8,6 +8,7 @@
 // [other Marvitelkon.exe]; with a second program (a Windows path), (a) and (b) are timed for it too,
 // interleaved in the same rounds, to compare two versions side by side.
 #include "tests/e2e/e2e_driver.h"
+#include "tests/e2e/bench_timing.h"
 
 #include "shell/shell_ids.h"
 #include "tests/harness/test_documents.h"
@@ -28,33 +29,12 @@
 
 namespace {
 
+using bench::Median;
+using bench::Now;
+using bench::PollForWindow;
+using bench::Timeout;
+
 const int ProgramCount = 100;
-const DWORD Timeout = 60000;
-
-double Now()
-{
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER counter;
-    QueryPerformanceCounter(&counter);
-    return counter.QuadPart * 1000.0 / frequency.QuadPart;
-}
-
-// Polls (every millisecond) for a visible top-level window of the program that matches; null on
-// time-out.
-HWND PollForWindow(const e2e::Program& program, const e2e::WindowMatch& match)
-{
-    double deadline = Now() + Timeout;
-    while (Now() < deadline) {
-        if (HWND window = program.FindTopWindow(match)) return window;
-        if (!program.Running()) return nullptr;
-        Sleep(1);
-    }
-    return nullptr;
-}
 
 // The start directory: 100 programs with an icon file each, one user permitted all of them.
 void Prepare(const e2e::StartDirectory& start)
@@ -124,13 +104,6 @@ bool TimeBareDialog(const e2e::StartDirectory& start, double* toWindow)
     if (!dialog) return false;
     e2e::Close(dialog);
     return bare.WaitForExit(Timeout);
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 //   (e) from the editor's save click to the editor gone and the document rewritten.
 // Prints each round, the medians and the ratio d/b. Usage: user_rights_bench [rounds].
 #include "tests/e2e/e2e_driver.h"
+#include "tests/e2e/bench_timing.h"
 
 #include "admin/admin_ids.h"
 #include "shell/shell_ids.h"
@@ -24,32 +25,13 @@
 
 namespace {
 
+using bench::Median;
+using bench::Now;
+using bench::PollForWindow;
+using bench::Timeout;
+
 const int ProgramCount = 100;
 const int UserCount = 100;
-const DWORD Timeout = 60000;
-
-double Now()
-{
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER counter;
-    QueryPerformanceCounter(&counter);
-    return counter.QuadPart * 1000.0 / frequency.QuadPart;
-}
-
-HWND PollForWindow(const e2e::Program& program, const e2e::WindowMatch& match)
-{
-    double deadline = Now() + Timeout;
-    while (Now() < deadline) {
-        if (HWND window = program.FindTopWindow(match)) return window;
-        if (!program.Running()) return nullptr;
-        Sleep(1);
-    }
-    return nullptr;
-}
 
 bool PollUntilGone(HWND window)
 {
@@ -123,13 +105,6 @@ bool TimeRound(const e2e::StartDirectory& start, Times* times)
     times->toSaved = Now() - saving;
     e2e::PressCloseBox(main);
     return launcher.WaitForExit(Timeout);
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
 }  // namespace
