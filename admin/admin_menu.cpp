@@ -2,7 +2,6 @@
 
 #include "admin/admin_ids.h"
 #include "admin/admin_tools.h"
-#include "shell/shell_ids.h"
 
 #include <stdint.h>
 
@@ -27,7 +26,6 @@ typedef BOOL(WINAPI* ManageDataSources)(HWND parent);
 
 bool IsAdminCommand(int command)
 {
-    if (command == IDC_MAIN_ADMIN) return true;
     for (const AdminItem& item : adminItems)
         if (item.command == command) return true;
     return false;
@@ -36,7 +34,6 @@ bool IsAdminCommand(int command)
 void HandleAdminCommand(HWND mainWindow, int command)
 {
     switch (command) {
-    case IDC_MAIN_ADMIN: ShowAdminMenu(mainWindow); break;
     case IDM_ADMIN_ODBC: OpenOdbcAdministrator(mainWindow); break;
     case IDM_ADMIN_MYSQL_USERS: ShowMySqlUserManager(mainWindow); break;
     case IDM_ADMIN_MSSQL_LOGINS: ShowSqlServerLoginManager(mainWindow); break;
@@ -47,15 +44,12 @@ void HandleAdminCommand(HWND mainWindow, int command)
     }
 }
 
-void ShowAdminMenu(HWND mainWindow)
+void ShowAdminMenu(HWND mainWindow, const RECT& anchor)
 {
     HMENU popup = CreatePopupMenu();
     if (!popup) return;
     for (const AdminItem& item : adminItems) AppendMenuA(popup, MF_STRING, item.command, item.text);
-    // The menu's right edge at the button's left edge, its top level with the button's top.
-    POINT corner = {0, 0};
-    ClientToScreen(GetDlgItem(mainWindow, IDC_MAIN_ADMIN), &corner);
-    TrackPopupMenu(popup, TPM_RIGHTALIGN, corner.x, corner.y, 0, mainWindow, nullptr);
+    TrackPopupMenu(popup, TPM_RIGHTALIGN, anchor.left, anchor.top, 0, mainWindow, nullptr);
     DestroyMenu(popup);
 }
 

@@ -3,15 +3,17 @@
 
 #include "support/platform.h"
 
-// True for the commands this menu handles: the "Adminisztrátor" button/menu item and the six items.
+// True for the commands of the menu's six items.
 bool IsAdminCommand(int command);
 
-// 102 opens the popup left of the "Adminisztrátor" button; 131 opens the ODBC data source
-// administrator; the others open their tools modally over mainWindow.
+// IDM_ADMIN_ODBC opens the ODBC data source administrator; the other items open their tools
+// modally over mainWindow. Other commands are ignored.
 void HandleAdminCommand(HWND mainWindow, int command);
 
-// Shows the popup menu and returns when it has closed; the chosen item arrives as WM_COMMAND.
-void ShowAdminMenu(HWND mainWindow);
+// Shows the popup menu with its right edge at anchor's left edge and its top level with anchor's top
+// (screen coordinates: the rectangle of the control that opened it) and returns when it has closed;
+// the chosen item arrives at mainWindow as WM_COMMAND.
+void ShowAdminMenu(HWND mainWindow, const RECT& anchor);
 
 // The platform's ODBC data source administrator.
 void OpenOdbcAdministrator(HWND mainWindow);

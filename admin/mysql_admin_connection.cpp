@@ -1,6 +1,6 @@
 #include "admin/mysql_admin_connection.h"
 
-#include "shell/session.h"
+#include "config/session.h"
 
 #include <stdlib.h>
 

@@ -1,6 +1,6 @@
 #include "admin/mysql_backup_line.h"
 
-#include "shell/text_utils.h"
+#include "ui/text_utils.h"
 #include "support/bounded_text.h"
 
 #include <string.h>

@@ -4,7 +4,7 @@
 #include "admin/admin_tools.h"
 #include "admin/mysql_admin_connection.h"
 #include "db/odbc_cursor.h"
-#include "shell/dialog_utils.h"
+#include "ui/dialog_utils.h"
 #include "support/bounded_text.h"
 #include "support/process_state.h"
 

@@ -1,7 +1,7 @@
 #include "admin/record_dialog_common.h"
 
 #include "admin/admin_ids.h"
-#include "shell/dialog_utils.h"
+#include "ui/dialog_utils.h"
 
 void SetRecordCommandCaption(HWND dialog, int mode)
 {

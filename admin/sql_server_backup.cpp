@@ -6,7 +6,7 @@
 #include "admin/sql_server_statements.h"
 #include "db/odbc_connection.h"
 #include "db/odbc_cursor.h"
-#include "shell/dialog_utils.h"
+#include "ui/dialog_utils.h"
 #include "support/bounded_text.h"
 #include "support/calendar_date.h"
 #include "support/process_state.h"

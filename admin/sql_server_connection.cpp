@@ -1,7 +1,7 @@
 #include "admin/sql_server_connection.h"
 
 #include "db/odbc_connection.h"
-#include "shell/session.h"
+#include "config/session.h"
 #include "support/process_state.h"
 
 #include <stdlib.h>

@@ -4,7 +4,7 @@
 #include "admin/record_dialog_common.h"
 #include "admin/user_rights_editor.h"
 #include "config/record_edits.h"
-#include "shell/dialog_utils.h"
+#include "ui/dialog_utils.h"
 #include "support/bounded_text.h"
 #include "support/process_state.h"
 

@@ -5,8 +5,8 @@
 #include "admin/program_record_dialog.h"
 #include "admin/user_record_dialog.h"
 #include "config/record_edits.h"
-#include "shell/dialog_utils.h"
-#include "shell/session.h"
+#include "ui/dialog_utils.h"
+#include "config/session.h"
 #include "support/bounded_text.h"
 #include "support/process_state.h"
 

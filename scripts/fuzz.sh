@@ -30,8 +30,8 @@ sources=(
   config/config_document.cpp
   config/scrambled_file.cpp
   shell/launch_command.cpp
-  shell/session.cpp
-  shell/text_utils.cpp
+  config/session.cpp
+  ui/text_utils.cpp
   support/bounded_text.cpp
   support/platform_posix.cpp
   support/process_state.cpp

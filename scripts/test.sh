@@ -4,6 +4,7 @@
 # (for example -R login).
 set -euo pipefail
 . "$(dirname "${BASH_SOURCE[0]}")/env.sh"
+"$MV_ROOT/scripts/check-layers.sh"
 "$MV_ROOT/scripts/setup.sh"
 "$MV_ROOT/scripts/build.sh"
 

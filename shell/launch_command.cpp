@@ -1,6 +1,6 @@
 #include "shell/launch_command.h"
 
-#include "shell/text_utils.h"
+#include "ui/text_utils.h"
 
 #include <stdio.h>
 #include <string.h>

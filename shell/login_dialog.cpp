@@ -2,9 +2,9 @@
 
 #include "config/config_document.h"
 #include "config/scrambled_file.h"
-#include "shell/dialog_utils.h"
+#include "ui/dialog_utils.h"
 #include "support/process_state.h"
-#include "shell/session.h"
+#include "config/session.h"
 #include "shell/shell_ids.h"
 #include "support/registry_key.h"
 

@@ -1,11 +1,11 @@
 #include "shell/main_dialog.h"
 
 #include "admin/admin_menu.h"
-#include "shell/dialog_utils.h"
+#include "ui/dialog_utils.h"
 #include "shell/icon_pixels.h"
 #include "support/process_state.h"
 #include "shell/program_launch.h"
-#include "shell/session.h"
+#include "config/session.h"
 #include "shell/shell_ids.h"
 #include "support/bounded_text.h"
 #include "support/picture.h"
@@ -225,6 +225,13 @@ void OnCommand(HWND dialog, int command)
     case IDM_VIEW_LIST: SetListViewMode(list, 3); break;
     case IDM_VIEW_ICON: SetListViewMode(list, 0); break;
     case IDC_MAIN_EXIT: EndDialog(dialog, 0); break;
+    case IDC_MAIN_ADMIN: {
+        // The menu bar item and the button both open the menu beside the button.
+        RECT button = {};
+        GetWindowRect(GetDlgItem(dialog, IDC_MAIN_ADMIN), &button);
+        ShowAdminMenu(dialog, button);
+        break;
+    }
     default:
         if (IsAdminCommand(command)) HandleAdminCommand(dialog, command);
         break;

@@ -2,9 +2,9 @@
 
 #include "shell/launch_command.h"
 #include "shell/main_dialog.h"
-#include "shell/session.h"
+#include "config/session.h"
 #include "shell/shell_ids.h"
-#include "shell/text_utils.h"
+#include "ui/text_utils.h"
 
 #include <commctrl.h>
 #include <shellapi.h>

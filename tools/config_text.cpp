@@ -1,7 +1,7 @@
 #include "tools/config_text.h"
 
 #include "config/config_document.h"
-#include "shell/session.h"
+#include "config/session.h"
 #include "support/bounded_text.h"
 
 #include <stdlib.h>

@@ -5,7 +5,7 @@
 #include "admin/admin_ids.h"
 #include "admin/admin_menu.h"
 #include "db/odbc_api.h"
-#include "shell/session.h"
+#include "config/session.h"
 #include "support/bounded_text.h"
 #include "shell/main_dialog.h"
 #include "shell/shell_ids.h"

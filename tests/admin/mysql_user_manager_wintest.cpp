@@ -7,7 +7,7 @@
 #include "admin/admin_tools.h"
 #include "admin/mysql_admin_connection.h"
 #include "admin/mysql_user_manager.h"
-#include "shell/session.h"
+#include "config/session.h"
 #include "support/bounded_text.h"
 #include "tests/admin/mysql_probe.h"
 #include "tests/harness/dialog_test.h"

@@ -4,7 +4,7 @@
 #include "admin/admin_ids.h"
 #include "admin/admin_tools.h"
 #include "db/odbc_api.h"
-#include "shell/session.h"
+#include "config/session.h"
 #include "support/bounded_text.h"
 #include "support/process_state.h"
 #include "tests/db/sqlserver_standin/standin_files.h"

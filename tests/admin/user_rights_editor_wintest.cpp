@@ -5,7 +5,7 @@
 #include "admin/admin_tools.h"
 #include "admin/user_rights_editor.h"
 #include "config/config_document.h"
-#include "shell/session.h"
+#include "config/session.h"
 #include "support/bounded_text.h"
 #include "support/process_state.h"
 #include "tests/harness/dialog_test.h"

@@ -1,6 +1,6 @@
 #include "config/config_document.h"
 
-#include "shell/session.h"
+#include "config/session.h"
 #include "tests/config/config_test_support.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 // text holds (the native build runs these under the address and undefined-behaviour sanitizers).
 #include "config/config_document.h"
 
-#include "shell/session.h"
+#include "config/session.h"
 #include "tests/config/config_test_support.h"
 #include "tests/config/reader_checks.h"
 

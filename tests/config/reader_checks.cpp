@@ -1,7 +1,7 @@
 #include "tests/config/reader_checks.h"
 
 #include "config/config_document.h"
-#include "shell/session.h"
+#include "config/session.h"
 
 #include <stdlib.h>
 #include <string.h>

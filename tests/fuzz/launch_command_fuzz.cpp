@@ -3,7 +3,7 @@
 // when it holds a blank or a tab), and for an alias that is not blank one blank and the alias, user
 // ID and password joined by ";". The way of starting follows the path's own extension.
 #include "shell/launch_command.h"
-#include "shell/text_utils.h"
+#include "ui/text_utils.h"
 #include "tests/fuzz/fuzz_targets.h"
 
 #include <string.h>

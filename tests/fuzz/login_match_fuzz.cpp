@@ -1,7 +1,7 @@
 // Fuzz target over the login's match: whatever the document and the typed texts, the Session stays
 // within its fields, a failed match leaves it as it was, a match stands on a whole record that holds
 // the typed ID (not empty) and password itself, and a well-formed record after any text is found.
-#include "shell/session.h"
+#include "config/session.h"
 #include "tests/config/reader_checks.h"
 #include "tests/fuzz/fuzz_targets.h"
 

@@ -6,7 +6,7 @@
 
 #include "config/config_document.h"
 #include "support/process_state.h"
-#include "shell/session.h"
+#include "config/session.h"
 #include "shell/shell_ids.h"
 #include "tests/harness/dialog_test.h"
 #include "tests/harness/message_box_capture.h"

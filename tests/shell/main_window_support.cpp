@@ -1,7 +1,7 @@
 #include "tests/shell/main_window_support.h"
 
 #include "shell/main_dialog.h"
-#include "shell/session.h"
+#include "config/session.h"
 #include "shell/shell_ids.h"
 #include "support/bounded_text.h"
 #include "tests/harness/message_box_capture.h"

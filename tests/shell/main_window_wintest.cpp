@@ -2,7 +2,7 @@
 // it: template and caption, columns, the walk of the permitted list, item records, sorting, view
 // switching, menu and tooltips, closing, background picture and item icons.
 #include "shell/main_dialog.h"
-#include "shell/session.h"
+#include "config/session.h"
 #include "shell/shell_ids.h"
 #include "support/bounded_text.h"
 #include "tests/harness/dialog_test.h"

@@ -3,7 +3,7 @@
 #include "config/config_document.h"
 #include "config/scrambled_file.h"
 #include "support/process_state.h"
-#include "shell/session.h"
+#include "config/session.h"
 #include "support/bounded_text.h"
 
 #include <benchmark/benchmark.h>

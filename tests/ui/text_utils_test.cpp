@@ -1,4 +1,4 @@
-#include "shell/text_utils.h"
+#include "ui/text_utils.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The dialog utilities on real windows: the LOGIN template as host dialog (with a procedure of the
 // test's own), list views made here, and the real file choosers driven from inside their own loop.
-#include "shell/dialog_utils.h"
+#include "ui/dialog_utils.h"
 
 #include "support/process_state.h"
 #include "shell/shell_ids.h"

@@ -1,5 +1,5 @@
 // The login's reading of the document: which user record matches and what reaches the Session.
-#include "shell/session.h"
+#include "config/session.h"
 
 #include "support/bounded_text.h"
 #include "tests/harness/test_documents.h"

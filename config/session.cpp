@@ -1,4 +1,4 @@
-#include "shell/session.h"
+#include "config/session.h"
 
 #include "support/bounded_text.h"
 

@@ -3,7 +3,7 @@
 // go with live in text_utils.h.
 #pragma once
 
-#include "shell/text_utils.h"
+#include "ui/text_utils.h"
 
 #include <windows.h>
 

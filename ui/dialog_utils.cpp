@@ -1,4 +1,4 @@
-#include "shell/dialog_utils.h"
+#include "ui/dialog_utils.h"
 
 #include "support/process_state.h"
 #include "support/bounded_text.h"
