@@ -13,21 +13,28 @@ int programDialogMode = 0;
 
 namespace {
 
-// Field buffers (characters kept + 1). The ID field takes no more than the document reads back.
-const int descriptionSize = 50;
-const int idSize = modelIdLimit + 1;
-const int pathSize = 258;
-const int aliasSize = 30;
+// Every field takes and keeps what the document reads back, so a record is changed without losing a
+// character of the values not touched.
+const FieldLimit fieldLimits[] = {{IDC_PROGRAM_DESCRIPTION, modelDescriptionLimit},
+                                  {IDC_PROGRAM_ID, modelIdLimit},
+                                  {IDC_PROGRAM_PATH, modelPathLimit},
+                                  {IDC_PROGRAM_ICON_FILE, modelPathLimit},
+                                  {IDC_PROGRAM_ALIAS, modelAliasLimit}};
 
 struct ProgramFields {
-    char description[descriptionSize];
-    char id[idSize];
-    char fullPath[pathSize];
-    char alias[aliasSize];
-    char iconFile[pathSize];
+    char description[modelDescriptionLimit + 1];
+    char id[modelIdLimit + 1];
+    char fullPath[modelPathLimit + 1];
+    char alias[modelAliasLimit + 1];
+    char iconFile[modelPathLimit + 1];
 
     ProgramValues Values() const { return {id, description, fullPath, alias, iconFile}; }
 };
+
+bool ShowProgramRefusal(RecordEditResult result)
+{
+    return ShowRecordRefusal(result, "Már létező program!", "Legfeljebb 100 program tárolható.");
+}
 
 HWND ProgramList(HWND dialog)
 {
@@ -40,11 +47,7 @@ void InitProgramDialog(HWND dialog, int mode)
                         reinterpret_cast<LPARAM>(LoadIconA(appInstance, "MV_PROGRAM")));
     programDialogMode = mode;
     SetRecordCommandCaption(dialog, mode);
-    SendDlgItemMessageA(dialog, IDC_PROGRAM_DESCRIPTION, EM_LIMITTEXT, descriptionSize, 0);
-    SendDlgItemMessageA(dialog, IDC_PROGRAM_ID, EM_LIMITTEXT, idSize - 1, 0);
-    SendDlgItemMessageA(dialog, IDC_PROGRAM_PATH, EM_LIMITTEXT, pathSize, 0);
-    SendDlgItemMessageA(dialog, IDC_PROGRAM_ICON_FILE, EM_LIMITTEXT, pathSize, 0);
-    SendDlgItemMessageA(dialog, IDC_PROGRAM_ALIAS, EM_LIMITTEXT, aliasSize, 0);
+    SetFieldLimits(dialog, fieldLimits);
 
     HWND list = ProgramList(dialog);
     int row = FocusedRow(list);
@@ -53,12 +56,17 @@ void InitProgramDialog(HWND dialog, int mode)
         return;
     }
     if (mode != 1 && mode != 2) return;
-    ProgramFields fields;
-    SetControlText(dialog, IDC_PROGRAM_ID, GetRowText(list, row, 0, fields.id, sizeof fields.id));
-    SetControlText(dialog, IDC_PROGRAM_DESCRIPTION, GetRowText(list, row, 1, fields.description, sizeof fields.description));
-    SetControlText(dialog, IDC_PROGRAM_PATH, GetRowText(list, row, 2, fields.fullPath, sizeof fields.fullPath));
-    SetControlText(dialog, IDC_PROGRAM_ALIAS, GetRowText(list, row, 3, fields.alias, sizeof fields.alias));
-    SetControlText(dialog, IDC_PROGRAM_ICON_FILE, GetRowText(list, row, 5, fields.iconFile, sizeof fields.iconFile));
+    // The values come whole from the row's record, not from the row.
+    char rowId[rowIdSize];
+    int at = FindProgramRecord(&configModel, GetRowText(list, row, 0, rowId, sizeof rowId));
+    if (at >= 0) {
+        const ProgramRecord& record = configModel.programRecords[at];
+        SetControlText(dialog, IDC_PROGRAM_ID, record.id);
+        SetControlText(dialog, IDC_PROGRAM_DESCRIPTION, record.description);
+        SetControlText(dialog, IDC_PROGRAM_PATH, record.fullPath);
+        SetControlText(dialog, IDC_PROGRAM_ALIAS, record.alias);
+        SetControlText(dialog, IDC_PROGRAM_ICON_FILE, record.iconFile);
+    }
     if (mode == 2) {
         static const int inputs[] = {IDC_PROGRAM_DESCRIPTION, IDC_PROGRAM_ID,         IDC_PROGRAM_PATH,       IDC_PROGRAM_CHOOSE_PATH,
                                      IDC_PROGRAM_ALIAS,       IDC_PROGRAM_ICON_FILE,  IDC_PROGRAM_CHOOSE_ICON};
@@ -68,7 +76,7 @@ void InitProgramDialog(HWND dialog, int mode)
 
 void ChooseInto(HWND dialog, int field, const char* title, const char* filter)
 {
-    char current[pathSize], directory[pathSize];
+    char current[modelPathLimit + 1], directory[modelPathLimit + 1];
     GetControlText(dialog, field, current, sizeof current);
     DirectoryOf(current, directory, sizeof directory);
     const char* chosen = ChooseOpenFile(dialog, appInstance, directory, title, filter);
@@ -97,10 +105,7 @@ bool RunProgramCommand(HWND dialog)
     HWND editor = GetWindow(dialog, GW_OWNER);
 
     if (programDialogMode == 0) {
-        RecordEditResult result = AddProgramRecord(&configModel, fields.Values(), nullptr);
-        if (result == recordDuplicate) ShowRecordError("Már létező program!");
-        if (result == recordFull) ShowRecordError("Legfeljebb 100 program tárolható.");
-        if (result != recordDone) return false;
+        if (ShowProgramRefusal(AddProgramRecord(&configModel, fields.Values(), nullptr))) return false;
         int row = AppendRow(list, fields.id);
         if (row >= 0) {
             SetRow(list, row, fields);
@@ -112,18 +117,17 @@ bool RunProgramCommand(HWND dialog)
 
     int row = FocusedRow(list);
     if (row < 0) return true;
-    char rowId[32];
+    char rowId[rowIdSize];
     GetRowText(list, row, 0, rowId, sizeof rowId);
     if (programDialogMode == 1) {
         RecordEditResult result = ChangeProgramRecord(&configModel, rowId, fields.Values());
-        if (result == recordDuplicate) {
-            ShowRecordError("Már létező program!");
-            return false;
-        }
+        if (ShowProgramRefusal(result)) return false;
         if (result == recordDone) SetRow(list, row, fields);
     } else if (DeleteProgramRecord(&configModel, rowId) == recordDone) {
         SendMessageA(list, LVM_DELETEITEM, row, 0);
     }
+    // A changed or deleted ID has changed users' lists too.
+    ShowUsersPermittedPrograms(editor);
     RefillUserRightsList(editor);
     return true;
 }

@@ -14,17 +14,23 @@ int userDialogMode = 0;
 
 namespace {
 
-// Field buffers (characters kept + 1); IDs and passwords can be typed up to 8 characters.
-const int nameSize = 50;
-const int idSize = 10;
+// IDs and passwords can be typed up to the login field's 8 characters; every field keeps what the
+// document reads back, so a hand-written longer value is not cut by a change of another field.
 const int typedIdLimit = 8;
+const FieldLimit fieldLimits[] = {
+    {IDC_USER_NAME, modelNameLimit}, {IDC_USER_ID, typedIdLimit}, {IDC_USER_PASSWORD, typedIdLimit}};
 
 struct UserFields {
-    char name[nameSize];
-    char id[idSize];
-    char password[idSize];
-    char admin[idSize];
+    char name[modelNameLimit + 1];
+    char id[modelIdLimit + 1];
+    char password[modelIdLimit + 1];
+    char admin[8];
 };
+
+bool ShowUserRefusal(RecordEditResult result)
+{
+    return ShowRecordRefusal(result, "Már létező felhasználó", "Legfeljebb 100 felhasználó tárolható.");
+}
 
 HWND UserList(HWND dialog)
 {
@@ -37,9 +43,7 @@ void InitUserDialog(HWND dialog, int mode)
                         reinterpret_cast<LPARAM>(LoadIconA(appInstance, "MV_USER")));
     userDialogMode = mode;
     SetRecordCommandCaption(dialog, mode);
-    SendDlgItemMessageA(dialog, IDC_USER_NAME, EM_LIMITTEXT, nameSize, 0);
-    SendDlgItemMessageA(dialog, IDC_USER_ID, EM_LIMITTEXT, typedIdLimit, 0);
-    SendDlgItemMessageA(dialog, IDC_USER_PASSWORD, EM_LIMITTEXT, typedIdLimit, 0);
+    SetFieldLimits(dialog, fieldLimits);
 
     HWND list = UserList(dialog);
     int row = FocusedRow(list);
@@ -48,12 +52,16 @@ void InitUserDialog(HWND dialog, int mode)
         return;
     }
     if (mode != 1 && mode != 2) return;
-    UserFields fields;
-    SetControlText(dialog, IDC_USER_NAME, GetRowText(list, row, 0, fields.name, sizeof fields.name));
-    SetControlText(dialog, IDC_USER_ID, GetRowText(list, row, 1, fields.id, sizeof fields.id));
-    SetControlText(dialog, IDC_USER_PASSWORD, GetRowText(list, row, 2, fields.password, sizeof fields.password));
-    GetRowText(list, row, 4, fields.admin, sizeof fields.admin);
-    CheckDlgButton(dialog, IDC_USER_ADMIN, fields.admin[0] == 'I' ? BST_CHECKED : BST_UNCHECKED);
+    // The values come whole from the row's record, not from the row.
+    char rowId[rowIdSize];
+    int at = FindUserRecord(&configModel, GetRowText(list, row, 1, rowId, sizeof rowId));
+    if (at >= 0) {
+        const UserRecord& record = configModel.userRecords[at];
+        SetControlText(dialog, IDC_USER_NAME, record.name);
+        SetControlText(dialog, IDC_USER_ID, record.id);
+        SetControlText(dialog, IDC_USER_PASSWORD, record.password);
+        CheckDlgButton(dialog, IDC_USER_ADMIN, record.isAdmin ? BST_CHECKED : BST_UNCHECKED);
+    }
     if (mode == 2) {
         static const int inputs[] = {IDC_USER_NAME, IDC_USER_ID, IDC_USER_PASSWORD, IDC_USER_ADMIN};
         for (int input : inputs) EnableWindow(GetDlgItem(dialog, input), FALSE);
@@ -81,10 +89,7 @@ bool RunUserCommand(HWND dialog)
     HWND list = UserList(dialog);
 
     if (userDialogMode == 0) {
-        RecordEditResult result = AddUserRecord(&configModel, values, nullptr);
-        if (result == recordDuplicate) ShowRecordError("Már létező felhasználó");
-        if (result == recordFull) ShowRecordError("Legfeljebb 100 felhasználó tárolható.");
-        if (result != recordDone) return false;
+        if (ShowUserRefusal(AddUserRecord(&configModel, values, nullptr))) return false;
         int row = AppendRow(list, fields.name);
         if (row >= 0) {
             SetRow(list, row, fields);
@@ -96,14 +101,11 @@ bool RunUserCommand(HWND dialog)
 
     int row = FocusedRow(list);
     if (row < 0) return true;
-    char rowId[32];
+    char rowId[rowIdSize];
     GetRowText(list, row, 1, rowId, sizeof rowId);
     if (userDialogMode == 1) {
         RecordEditResult result = ChangeUserRecord(&configModel, rowId, values);
-        if (result == recordDuplicate) {
-            ShowRecordError("Már létező felhasználó");
-            return false;
-        }
+        if (ShowUserRefusal(result)) return false;
         if (result == recordDone) SetRow(list, row, fields);
     } else if (DeleteUserRecord(&configModel, rowId) == recordDone) {
         SendMessageA(list, LVM_DELETEITEM, row, 0);

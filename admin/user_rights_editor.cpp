@@ -3,6 +3,7 @@
 #include "admin/admin_ids.h"
 #include "admin/admin_tools.h"
 #include "admin/program_record_dialog.h"
+#include "admin/record_dialog_common.h"
 #include "admin/user_record_dialog.h"
 #include "config/record_edits.h"
 #include "ui/dialog_utils.h"
@@ -17,11 +18,28 @@ bool rightsSyncEnabled = false;
 
 namespace {
 
-// Credentials are read with 32-byte buffers and the header with 50, as the editor has always kept them.
-const int credentialBufferSize = 32;
-const int headerBufferSize = 50;
-// A program ID read back from a row (IDs are at most 16 characters).
-const int rowIdBufferSize = 32;
+// The editor's own fields: each is typed, read and saved whole, up to what the document reads back;
+// the credentials also go into the running Session (the header does not).
+struct EditorField {
+    int control;
+    int limit;
+    char* modelField;
+    size_t modelSize;
+    char* sessionField;  // null: not in the Session
+    size_t sessionSize;
+};
+#define MV_FIELD(field) field, sizeof field
+const EditorField editorFields[] = {
+    {IDC_RIGHTS_MYSQL_DSN, modelServerLimit, MV_FIELD(configModel.mysql.dataSource), MV_FIELD(session.mysqlDataSource)},
+    {IDC_RIGHTS_MYSQL_USER, modelServerLimit, MV_FIELD(configModel.mysql.user), MV_FIELD(session.mysqlUser)},
+    {IDC_RIGHTS_MYSQL_PASSWORD, modelServerLimit, MV_FIELD(configModel.mysql.password), MV_FIELD(session.mysqlPassword)},
+    {IDC_RIGHTS_MSSQL_DSN, modelServerLimit, MV_FIELD(configModel.sqlServer.dataSource), MV_FIELD(session.sqlServerDataSource)},
+    {IDC_RIGHTS_MSSQL_USER, modelServerLimit, MV_FIELD(configModel.sqlServer.user), MV_FIELD(session.sqlServerUser)},
+    {IDC_RIGHTS_MSSQL_PASSWORD, modelServerLimit, MV_FIELD(configModel.sqlServer.password), MV_FIELD(session.sqlServerPassword)},
+    {IDC_RIGHTS_HEADER, modelHeaderLimit, MV_FIELD(configModel.header), nullptr, 0},
+};
+#undef MV_FIELD
+const int editorFieldCount = sizeof editorFields / sizeof editorFields[0];
 
 const char* const listTooLongText =
     "A jogosultság nem adható meg: a felhasználó programlistája hosszabb lenne, mint amit a bejelentkezés olvas.";
@@ -133,13 +151,10 @@ void InitEditor(HWND dialog)
     rightsSyncEnabled = false;
     LoadConfigModel();
 
-    SetControlText(dialog, IDC_RIGHTS_HEADER, configModel.header);
-    SetControlText(dialog, IDC_RIGHTS_MYSQL_DSN, configModel.mysql.dataSource);
-    SetControlText(dialog, IDC_RIGHTS_MYSQL_USER, configModel.mysql.user);
-    SetControlText(dialog, IDC_RIGHTS_MYSQL_PASSWORD, configModel.mysql.password);
-    SetControlText(dialog, IDC_RIGHTS_MSSQL_DSN, configModel.sqlServer.dataSource);
-    SetControlText(dialog, IDC_RIGHTS_MSSQL_USER, configModel.sqlServer.user);
-    SetControlText(dialog, IDC_RIGHTS_MSSQL_PASSWORD, configModel.sqlServer.password);
+    for (const EditorField& field : editorFields) {
+        SendDlgItemMessageA(dialog, field.control, EM_LIMITTEXT, field.limit, 0);
+        SetControlText(dialog, field.control, field.modelField);
+    }
 
     HWND programs = GetDlgItem(dialog, IDC_RIGHTS_PROGRAMS);
     SetUpList(programs, programColumns, 0);
@@ -157,31 +172,23 @@ void InitEditor(HWND dialog)
     for (const ToolTip& tip : toolTips) AddToolTip(dialog, tip.control, tip.text, TTF_SUBCLASS);
 }
 
-template <size_t capacity>
-void ReadCredential(HWND dialog, int control, char (&modelField)[capacity], char* sessionField, size_t sessionSize)
-{
-    char text[credentialBufferSize];
-    GetControlText(dialog, control, text, sizeof text);
-    CopyText(modelField, text);
-    CopyText(sessionField, sessionSize, text);
-}
-
+// Saves the editor's fields and the model, and closes the editor; a value holding "<" or ">" is
+// refused with a message instead, its field focused and the editor kept open.
 void SaveEditor(HWND dialog)
 {
-    ReadCredential(dialog, IDC_RIGHTS_MYSQL_DSN, configModel.mysql.dataSource, session.mysqlDataSource,
-                   sizeof session.mysqlDataSource);
-    ReadCredential(dialog, IDC_RIGHTS_MYSQL_USER, configModel.mysql.user, session.mysqlUser, sizeof session.mysqlUser);
-    ReadCredential(dialog, IDC_RIGHTS_MYSQL_PASSWORD, configModel.mysql.password, session.mysqlPassword,
-                   sizeof session.mysqlPassword);
-    ReadCredential(dialog, IDC_RIGHTS_MSSQL_DSN, configModel.sqlServer.dataSource, session.sqlServerDataSource,
-                   sizeof session.sqlServerDataSource);
-    ReadCredential(dialog, IDC_RIGHTS_MSSQL_USER, configModel.sqlServer.user, session.sqlServerUser,
-                   sizeof session.sqlServerUser);
-    ReadCredential(dialog, IDC_RIGHTS_MSSQL_PASSWORD, configModel.sqlServer.password, session.sqlServerPassword,
-                   sizeof session.sqlServerPassword);
-    char header[headerBufferSize];
-    GetControlText(dialog, IDC_RIGHTS_HEADER, header, sizeof header);
-    CopyText(configModel.header, header);
+    char texts[editorFieldCount][modelHeaderLimit + 1];
+    for (int i = 0; i < editorFieldCount; i++) {
+        GetControlText(dialog, editorFields[i].control, texts[i], editorFields[i].limit + 1);
+        if (!HoldsTagCharacter(texts[i])) continue;
+        ShowRecordRefusal(recordTagCharacter, nullptr, nullptr);
+        SetFocus(GetDlgItem(dialog, editorFields[i].control));
+        return;
+    }
+    for (int i = 0; i < editorFieldCount; i++) {
+        const EditorField& field = editorFields[i];
+        CopyText(field.modelField, field.modelSize, texts[i]);
+        if (field.sessionField) CopyText(field.sessionField, field.sessionSize, texts[i]);
+    }
     // A failed write is reported by SaveConfigDocument; the editor closes either way.
     SaveConfigDocument();
     EndDialog(dialog, 0);
@@ -288,7 +295,7 @@ void FillUserRightsList(HWND editor, int listId)
     SendMessageA(rights, LVM_DELETEALLITEMS, 0, 0);
     int focused = FocusedRow(users);
     if (focused < 0) return;
-    char userId[rowIdBufferSize];
+    char userId[rowIdSize];
     GetRowText(users, focused, 1, userId, sizeof userId);
     if (IsBlank(userId)) return;
     int userIndex = FindUserRecord(&configModel, userId);
@@ -308,7 +315,7 @@ bool StoreUserRights(HWND editor)
     HWND users = GetDlgItem(editor, IDC_RIGHTS_USERS);
     int focused = FocusedRow(users);
     if (focused < 0) return true;
-    char userId[rowIdBufferSize];
+    char userId[rowIdSize];
     GetRowText(users, focused, 1, userId, sizeof userId);
 
     HWND rights = GetDlgItem(editor, IDC_RIGHTS_USER_PROGRAMS);
@@ -317,7 +324,7 @@ bool StoreUserRights(HWND editor)
     for (int row = 0; row < rows; row++) {
         UINT state = (UINT)SendMessageA(rights, LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK);
         if ((state & LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(1)) continue;  // cleared
-        char id[rowIdBufferSize];
+        char id[rowIdSize];
         GetRowText(rights, row, 0, id, sizeof id);
         if (!AppendPermittedId(list, sizeof list, id)) return false;
     }
@@ -326,6 +333,17 @@ bool StoreUserRights(HWND editor)
     SetRowText(users, focused, 3, list);
     CopyText(configModel.userRecords[userIndex].permittedPrograms, list);
     return true;
+}
+
+void ShowUsersPermittedPrograms(HWND editor)
+{
+    HWND users = GetDlgItem(editor, IDC_RIGHTS_USERS);
+    RedrawPause pause(users);
+    char userId[rowIdSize];
+    for (int row = 0, rows = (int)SendMessageA(users, LVM_GETITEMCOUNT, 0, 0); row < rows; row++) {
+        int at = FindUserRecord(&configModel, GetRowText(users, row, 1, userId, sizeof userId));
+        if (at >= 0) SetRowText(users, row, 3, configModel.userRecords[at].permittedPrograms);
+    }
 }
 
 void RefillUserRightsList(HWND editor)

@@ -22,6 +22,10 @@ void FillUserRightsList(HWND editor, int listId);
 // reads; true otherwise (also when there is no focused user).
 bool StoreUserRights(HWND editor);
 
+// Shows each user's permitted programs from the model in the users list (after a program's ID has
+// changed or left the lists).
+void ShowUsersPermittedPrograms(HWND editor);
+
 // FillUserRightsList with rightsSyncEnabled cleared around it (and then as it was), as every refill runs.
 void RefillUserRightsList(HWND editor);
 

@@ -142,7 +142,7 @@ struct UserRecord {
 
 // The user-rights editor's model of the document; rebuilt from documentText by LoadConfigModel.
 struct ConfigModel {
-    char header[256];
+    char header[1024 + 1];
     ServerCredentials mysql;
     ServerCredentials sqlServer;
     ProgramRecord programRecords[maxConfigRecords];
@@ -155,7 +155,8 @@ extern ConfigModel configModel;
 
 // Limits with which LoadConfigModel reads the values.
 enum {
-    modelHeaderLimit = 255,
+    // The header as far as the login reads it, so that no header it shows is lost by a save.
+    modelHeaderLimit = 1024,
     modelServerLimit = 100,
     modelIdLimit = 16,
     modelDescriptionLimit = 120,

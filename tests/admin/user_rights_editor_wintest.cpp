@@ -23,13 +23,16 @@
 
 namespace {
 
+// B02 and TOTH are hand-written records with values longer than the dialogs ever took.
+const std::string longDescription = "Bér " + std::string(96, 'b'), longPath = "C:\\" + std::string(257, 'p'),
+                  longAlias(60, 'a'), longIcon = "C:\\" + std::string(257, 'i'), longName = "Tóth " + std::string(95, 'e');
 const std::string programs = ProgramLine("A01", "Könyvelés", "C:\\a.exe", "AL1", "a.ico") +
-                             ProgramLine("AB", "Raktár", "C:\\ab.exe", "AL2", "ab.ico") +
-                             ProgramLine("B02", "Bér", "C:\\b.exe", "AL3", "b.ico");
+                             ProgramLine("AB", "Raktár", "C:\\ab.exe", "AL2", "ab.ico");
 const std::string users = UserLine("Kiss Anna", "KISS", "PWK", "YES", "B02;A01;") +
                           UserLine("Nagy Béla", "NAGY", "PWN", "NO", "XAB;") +
-                          UserLine("Tóth Ede", "TOTH", "PWT", "NO", "AB;");
-const std::string original = Document("Fejléc", programs, users);
+                          UserLine(longName, "TOTH", "PWT4567890123456", "NO", "B02;AB;ZZ;");
+const std::string original =
+    Document("Fejléc", programs + ProgramLine("B02", longDescription, longPath, longAlias, longIcon), users);
 
 class UserRightsEditorTest : public ::testing::Test {
 protected:
@@ -93,10 +96,18 @@ bool InRecordDialog(HWND editor, int button, std::function<void(HWND)> steps)
     return leftOpen;
 }
 
+// Types one character more than each field's limit into the empty field: it keeps the limit.
+void TypePastLimits(HWND dialog, const std::vector<std::pair<int, size_t>>& fields, const std::string& letters)
+{
+    for (size_t i = 0; i < fields.size(); i++) {
+        TypeText(dialog, fields[i].first, std::string(fields[i].second + 1, letters[i]));
+        EXPECT_EQ(Text(dialog, fields[i].first), std::string(fields[i].second, letters[i])) << fields[i].first;
+    }
+}
+std::string Repeated(size_t count, char letter) { return std::string(count, letter); }
+
 TEST_F(UserRightsEditorTest, AWholeEditingSessionWritesExactlyTheEditedDocument)
 {
-    const std::string longDataSource(40, 'D');
-    const std::string longHeader = "Fejléc " + std::string(53, 'h');
     MessageBoxCapture boxes;
     INT_PTR result = RunEditor([&](HWND editor) {
         HWND programList = List(editor, IDC_RIGHTS_PROGRAMS);
@@ -104,19 +115,22 @@ TEST_F(UserRightsEditorTest, AWholeEditingSessionWritesExactlyTheEditedDocument)
         EXPECT_EQ(Text(editor, IDC_RIGHTS_MYSQL_DSN), "mydsn");
         EXPECT_EQ(Text(editor, IDC_RIGHTS_HEADER), "Fejléc");
         EXPECT_EQ(ListRows(programList, 6)[1], (std::vector<std::string>{"AB", "Raktár", "C:\\ab.exe", "AL2", "  1", "ab.ico"}));
-        EXPECT_EQ(ListRows(userList, 6)[2], (std::vector<std::string>{"Tóth Ede", "TOTH", "PWT", "AB;", "Nem", "  2"}));
+        EXPECT_EQ(ListRows(userList, 6)[2], (std::vector<std::string>{longName, "TOTH", "PWT4567890123456", "B02;AB;ZZ;", "Nem", "  2"}));
         EXPECT_TRUE(Rights(editor).empty());
 
         // "=" with no focused user adds, under the change caption.
         EXPECT_FALSE(InRecordDialog(editor, IDC_RIGHTS_USER_CHANGE, [](HWND dialog) {
             EXPECT_EQ(Text(dialog, IDC_RECORD_COMMAND), "&Módosít");
-            SetText(dialog, IDC_USER_NAME, "Új Ember");
-            TypeText(dialog, IDC_USER_ID, "uj");
-            TypeText(dialog, IDC_USER_PASSWORD, "titok");
+            SetText(dialog, IDC_USER_NAME, "<x>");
+            SetText(dialog, IDC_USER_ID, "UJ");
+            Click(dialog, IDC_RECORD_COMMAND);  // refused: the dialog stays
+            SetText(dialog, IDC_USER_NAME, "");
+            SetText(dialog, IDC_USER_ID, "");
+            TypePastLimits(dialog, {{IDC_USER_NAME, 100}, {IDC_USER_ID, 8}, {IDC_USER_PASSWORD, 8}}, "nUT");
             CheckDlgButton(dialog, IDC_USER_ADMIN, BST_CHECKED);
             Click(dialog, IDC_RECORD_COMMAND);
         }));
-        EXPECT_EQ(ListRows(userList, 6)[3], (std::vector<std::string>{"Új Ember", "UJ", "TITOK", "", "Igen", "  4"}));
+        EXPECT_EQ(ListRows(userList, 6)[3], (std::vector<std::string>{Repeated(100, 'n'), "UUUUUUUU", "TTTTTTTT", "", "Igen", "  4"}));
 
         // The rights list follows the focus, however it moves; a change rewrites the list in program order.
         Focus(userList, 0);
@@ -135,22 +149,25 @@ TEST_F(UserRightsEditorTest, AWholeEditingSessionWritesExactlyTheEditedDocument)
         // Programs: add, rename through "=", delete through "-" (fields shown disabled).
         EXPECT_FALSE(InRecordDialog(editor, IDC_RIGHTS_PROGRAM_ADD, [](HWND dialog) {
             EXPECT_EQ(Text(dialog, IDC_RECORD_COMMAND), "&Felvisz");
-            SetText(dialog, IDC_PROGRAM_DESCRIPTION, "Új program");
-            TypeText(dialog, IDC_PROGRAM_ID, "c03");
-            SetText(dialog, IDC_PROGRAM_PATH, "C:\\c.exe");
-            SetText(dialog, IDC_PROGRAM_ALIAS, "AL4");
-            SetText(dialog, IDC_PROGRAM_ICON_FILE, "c.ico");
+            for (const char* refused : {"A;B", ""}) {
+                SetText(dialog, IDC_PROGRAM_ID, refused);
+                Click(dialog, IDC_RECORD_COMMAND);
+            }
+            SetText(dialog, IDC_PROGRAM_ID, "");
+            TypePastLimits(dialog, {{IDC_PROGRAM_DESCRIPTION, 120}, {IDC_PROGRAM_ID, 16}, {IDC_PROGRAM_PATH, 260},
+                                    {IDC_PROGRAM_ALIAS, 60}, {IDC_PROGRAM_ICON_FILE, 260}}, "dCpai");
             Click(dialog, IDC_RECORD_COMMAND);
         }));
-        EXPECT_EQ(ListRows(programList, 6)[3], (std::vector<std::string>{"C03", "Új program", "C:\\c.exe", "AL4", "  4", "c.ico"}));
-        EXPECT_EQ(Rights(editor), (std::vector<std::string>{"A01+", "AB-", "B02-", "C03-"}));
+        const std::string c16 = Repeated(16, 'C');
+        EXPECT_EQ(Rights(editor), (std::vector<std::string>{"A01+", "AB-", "B02-", c16 + "-"}));
+        // Only the ID of the long record changes; every list that named it names the new one, in place.
         Focus(programList, 2);
         EXPECT_FALSE(InRecordDialog(editor, IDC_RIGHTS_PROGRAM_CHANGE, [](HWND dialog) {
-            EXPECT_EQ(Text(dialog, IDC_PROGRAM_ID), "B02");
+            EXPECT_EQ(Text(dialog, IDC_PROGRAM_PATH), longPath);
             SetText(dialog, IDC_PROGRAM_ID, "B03");
-            SetText(dialog, IDC_PROGRAM_DESCRIPTION, "Bér új");
             Click(dialog, IDC_RECORD_COMMAND);
         }));
+        EXPECT_EQ(ListText(userList, 2, 3), "B03;AB;ZZ;");
         Focus(programList, 1);
         EXPECT_FALSE(InRecordDialog(editor, IDC_RIGHTS_PROGRAM_DELETE, [](HWND dialog) {
             EXPECT_EQ(Text(dialog, IDC_RECORD_COMMAND), "&Töröl");
@@ -159,15 +176,21 @@ TEST_F(UserRightsEditorTest, AWholeEditingSessionWritesExactlyTheEditedDocument)
             EXPECT_FALSE(IsEnabledControl(dialog, IDC_PROGRAM_CHOOSE_ICON));
             Click(dialog, IDC_RECORD_COMMAND);
         }));
-        EXPECT_EQ(Rights(editor), (std::vector<std::string>{"A01+", "B03-", "C03-"}));
+        EXPECT_EQ(Rights(editor), (std::vector<std::string>{"A01+", "B03-", c16 + "-"}));
+        // A new program under the deleted ID is granted to nobody.
+        EXPECT_FALSE(InRecordDialog(editor, IDC_RIGHTS_PROGRAM_ADD, [](HWND dialog) {
+            SetText(dialog, IDC_PROGRAM_ID, "AB");
+            Click(dialog, IDC_RECORD_COMMAND);
+        }));
 
-        // Users: a rename through "=", a rename onto that new ID refused (the dialog stays), a delete.
+        // Users: a rename through "=", a rename onto that new ID refused (the dialog stays), a change
+        // that keeps the ID, a delete.
         Focus(userList, 0);
         EXPECT_FALSE(InRecordDialog(editor, IDC_RIGHTS_USER_CHANGE, [](HWND dialog) {
             SetText(dialog, IDC_USER_ID, "KISSA");
             Click(dialog, IDC_RECORD_COMMAND);
         }));
-        EXPECT_EQ(Rights(editor), (std::vector<std::string>{"A01+", "B03-", "C03-"}));
+        EXPECT_EQ(Rights(editor), (std::vector<std::string>{"A01+", "B03+", c16 + "-", "AB-"}));
         Focus(userList, 1);
         EXPECT_TRUE(InRecordDialog(editor, IDC_RIGHTS_USER_CHANGE, [](HWND dialog) {
             SetText(dialog, IDC_USER_ID, "KISSA");
@@ -177,34 +200,46 @@ TEST_F(UserRightsEditorTest, AWholeEditingSessionWritesExactlyTheEditedDocument)
         }));
         EXPECT_EQ(ListRows(userList, 5)[1], (std::vector<std::string>{"Nagy Béla", "NAGY", "PWN", "A01;", "Nem"}));
         Focus(userList, 2);
+        EXPECT_FALSE(InRecordDialog(editor, IDC_RIGHTS_USER_CHANGE, [](HWND dialog) {
+            CheckDlgButton(dialog, IDC_USER_ADMIN, BST_CHECKED);
+            Click(dialog, IDC_RECORD_COMMAND);
+        }));
+        Focus(userList, 1);
         EXPECT_FALSE(InRecordDialog(editor, IDC_RIGHTS_USER_DELETE, [](HWND dialog) {
             EXPECT_FALSE(IsEnabledControl(dialog, IDC_USER_NAME));
             Click(dialog, IDC_RECORD_COMMAND);
         }));
         EXPECT_EQ(ListCount(userList), 3);
 
-        SetText(editor, IDC_RIGHTS_MYSQL_DSN, longDataSource);
+        SetText(editor, IDC_RIGHTS_MSSQL_USER, "<sa>");
+        Click(editor, IDC_RIGHTS_SAVE);  // refused: the editor stays
+        SetText(editor, IDC_RIGHTS_MYSQL_DSN, "");
+        SetText(editor, IDC_RIGHTS_HEADER, "");
+        TypePastLimits(editor, {{IDC_RIGHTS_MYSQL_DSN, 100}, {IDC_RIGHTS_HEADER, 1024}}, "Dh");
         SetText(editor, IDC_RIGHTS_MSSQL_USER, "sa2");
-        SetText(editor, IDC_RIGHTS_HEADER, longHeader);
         Click(editor, IDC_RIGHTS_SAVE);
     });
     EXPECT_EQ(result, 0);
-    ASSERT_EQ(boxes.Count(), 1u);
-    EXPECT_EQ(boxes.Boxes()[0].text, "Már létező felhasználó");
-    EXPECT_EQ(boxes.Boxes()[0].caption, "Hibaüzenet");
+    std::vector<std::string> texts;
+    for (const CapturedMessageBox& box : boxes.Boxes()) texts.push_back(box.caption + ": " + box.text);
+    const std::string tags = "Hibaüzenet: A < és > jel nem szerepelhet az adatokban.";
+    const std::string badId = "Hibaüzenet: A program azonosítója nem lehet üres, és nem tartalmazhat pontosvesszőt (;).";
+    EXPECT_EQ(texts, (std::vector<std::string>{tags, badId, badId, "Hibaüzenet: Már létező felhasználó", tags}));
 
+    const std::string longDataSource = Repeated(100, 'D');
     const std::string expected = Document(
-        longHeader.substr(0, 49),
-        ProgramLine("A01", "Könyvelés", "C:\\a.exe", "AL1", "a.ico") + ProgramLine("B03", "Bér új", "C:\\b.exe", "AL3", "b.ico") +
-            ProgramLine("C03", "Új program", "C:\\c.exe", "AL4", "c.ico"),
-        UserLine("Kiss Anna", "KISSA", "PWK", "YES", "A01;B02;") + UserLine("Nagy Béla", "NAGY", "PWN", "NO", "A01;") +
-            UserLine("Új Ember", "UJ", "TITOK", "YES", ""),
-        DataSourceFields("MYSQL", longDataSource.substr(0, 31), "root", "mypwd"), DataSourceFields("MSSQL", "msdsn", "sa2", "mspwd"));
+        Repeated(1024, 'h'),
+        ProgramLine("A01", "Könyvelés", "C:\\a.exe", "AL1", "a.ico") + ProgramLine("B03", longDescription, longPath, longAlias, longIcon) +
+            ProgramLine(Repeated(16, 'C'), Repeated(120, 'd'), Repeated(260, 'p'), Repeated(60, 'a'), Repeated(260, 'i')) +
+            ProgramLine("AB", "", "", "", ""),
+        UserLine("Kiss Anna", "KISSA", "PWK", "YES", "A01;B03;") + UserLine(longName, "TOTH", "PWT4567890123456", "YES", "B03;ZZ;") +
+            UserLine(Repeated(100, 'n'), "UUUUUUUU", "TTTTTTTT", "YES", ""),
+        DataSourceFields("MYSQL", longDataSource, "root", "mypwd"), DataSourceFields("MSSQL", "msdsn", "sa2", "mspwd"));
     EXPECT_EQ(OnDisk(), expected);
     ASSERT_NE(documentText, nullptr);
     EXPECT_EQ(std::string(documentText), expected);
     // The credentials reach the running session at once; nothing else does.
-    EXPECT_EQ(std::string(session.mysqlDataSource), longDataSource.substr(0, 31));
+    EXPECT_EQ(std::string(session.mysqlDataSource), longDataSource);
     EXPECT_EQ(std::string(session.sqlServerUser), "sa2");
     EXPECT_EQ(std::string(session.header), "");
 }
@@ -230,7 +265,7 @@ TEST_F(UserRightsEditorTest, TheCloseBoxDiscardsEveryChangeAndALockedFileKeepsTh
     MessageBoxCapture boxes;
     INT_PTR result = RunEditor([&](HWND editor) {
         EXPECT_EQ(ListCount(List(editor, IDC_RIGHTS_USERS)), 3);
-        EXPECT_EQ(ListText(List(editor, IDC_RIGHTS_USERS), 2, 3), "AB;");
+        EXPECT_EQ(ListText(List(editor, IDC_RIGHTS_USERS), 2, 3), "B02;AB;ZZ;");
         SetText(editor, IDC_RIGHTS_HEADER, "Új fejléc");
         Click(editor, IDC_RIGHTS_SAVE);
     });
