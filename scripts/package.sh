@@ -17,7 +17,7 @@ set -euo pipefail
 . "$(dirname "${BASH_SOURCE[0]}")/env.sh"
 
 usage() {
-  sed -n '9,16p' "$0" | sed 's/^# \{0,1\}//' >&2
+  sed -n '8,15p' "$0" | sed 's/^# \{0,1\}//' >&2
   exit 2
 }
 cert= out=$MV_ROOT/dist from=
@@ -41,6 +41,10 @@ if [ -z "$from" ]; then
 fi
 MV_VERSION= MV_MANUFACTURER= MV_LAUNCHER= MV_MVCONFIG=
 . "$from"
+if [ -z "$MV_VERSION" ] || [ ! -f "$MV_LAUNCHER" ] || [ ! -f "$MV_MVCONFIG" ]; then
+  echo "package: $from names no version or no built programs" >&2
+  exit 1
+fi
 name=Marvitelkon-$MV_VERSION-x64
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/mv-package.XXXXXX")
