@@ -13,6 +13,7 @@ packages=(
   wine wine64 fonts-wine fonts-liberation xvfb xauth x11-utils imagemagick
   unixodbc unixodbc-dev odbc-mariadb tdsodbc mariadb-server mariadb-client
   locales procps
+  wixl msitools osslsigncode openssl zip unzip
 )
 
 missing=()

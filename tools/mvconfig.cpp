@@ -3,6 +3,7 @@
 //   mvconfig init INI --id ID --password PASSWORD --header TEXT [--name NAME] [--force]
 //   mvconfig encode PLAIN INI [--force]     plain-text document -> scrambled configuration
 //   mvconfig decode INI PLAIN [--force]     scrambled configuration -> plain text ("-": standard output)
+//   mvconfig --version                      the release's version
 //
 // Plain files and arguments are UTF-8 natively and in the ANSI code page on Windows, unless --utf8
 // or --ansi says otherwise; the configuration itself is always Windows-1250. Existing files are
@@ -11,6 +12,8 @@
 #include "config/scrambled_file.h"
 #include "support/platform.h"
 #include "tools/config_text.h"
+
+#include "mv_version.h"
 
 #include <stdio.h>
 #include <string.h>
@@ -44,6 +47,7 @@ int Usage()
           "  mvconfig init INI --id ID --password PASSWORD --header TEXT [--name NAME] [--force]\n"
           "  mvconfig encode PLAIN INI [--force]\n"
           "  mvconfig decode INI PLAIN [--force]      (PLAIN may be - for standard output)\n"
+          "  mvconfig --version\n"
           "options: --utf8 / --ansi  encoding of plain files and arguments (default: "
 #ifdef _WIN32
           "the ANSI code page"
@@ -198,6 +202,10 @@ int RunDecode(const Options& options)
 int main(int argc, char** argv)
 {
     if (argc < 2) return Usage();
+    if (argc == 2 && strcmp(argv[1], "--version") == 0) {
+        printf("mvconfig (Marvitelkon) %s\n%s\n", MV_VERSION_TEXT, MV_COPYRIGHT);
+        return 0;
+    }
     Options options;
     for (int i = 2; i < argc; i++) {
         std::string arg = argv[i];
