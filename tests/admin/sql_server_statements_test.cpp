@@ -43,7 +43,7 @@ TEST(SqlServerStatements, BackupEscapesEachValueForItsPlaceAndReadsItsProgress)
     EXPECT_EQ(BackupPercent(3211, "[Microsoft][ODBC Driver 18 for SQL Server][SQL Server]30 percent processed."), 30);
     EXPECT_EQ(BackupPercent(3211, "100 percent processed."), 100);
     for (const char* other : {"[FreeTDS][SQL Server]", "101 percent", "[x] y"}) EXPECT_EQ(BackupPercent(3211, other), -1);
-    EXPECT_EQ(BackupPercent(3014, "BACKUP DATABASE successfully processed 329 pages."), -1);
+    EXPECT_EQ(BackupPercent(3014, "10 percent"), -1);
 }
 
 namespace {
@@ -91,13 +91,12 @@ TEST(SqlServerStatements, HostileValuesReachTheServerByteForByte)
     OdbcConnection* connection = NewConnection("MV_MSSQL", "sa", "SAPWD", 0);
     ASSERT_EQ(connection->Open("", ""), 0);
     const std::string folder = StandInPath(".files/");
+    MakeDirectory(folder);
     char statement[1024];
     for (int i = 0; i < count && !HasFailure(); i++) {
         std::string login = HostileValue(random, false), password = HostileValue(random, false);
         std::string file = folder + HostileValue(random, true) + ".bak";  // Windows drops a last blank or dot
         SCOPED_TRACE("value " + std::to_string(i) + ": [" + login + "] [" + password + "] [" + file + "]");
-        RemoveTree(folder);
-        MakeDirectory(folder);
         SeedStandIn("login\tsa\tSAPWD\tsysadmin\ndatabase\t" + Escaped(login) + "\nbackup\t2\t0\t0\n");
         auto run = [&](bool built) { return built && SQL_SUCCEEDED(connection->ExecDirect(statement, 0)); };
         EXPECT_TRUE(run(BuildCreateLogin(statement, sizeof statement, login.c_str(), password.c_str())));

@@ -1008,7 +1008,6 @@ EXPORT SQLRETURN SQL_API SQLMoreResults(SQLHSTMT handle)
     if (!DiagnosticsOf(SQL_HANDLE_STMT, handle)) return SQL_INVALID_HANDLE;
     Statement* statement = handle;
     ClearDiagnostics(&statement->diagnostics);
-    Log("SQLMoreResults");
     if (statement->backupStep) return BackupStep(statement);
     CloseResult(statement);
     return SQL_NO_DATA;
