@@ -16,10 +16,32 @@
 
 namespace {
 
-// Field buffers: the backup name is read with 255 bytes, the file with 258; list entries are 256.
+// Field buffers: the backup name is read with 255 bytes, the file as a whole path (what the file
+// chooser may return); list entries are 256.
 const int nameCapacity = 255;
-const int fileCapacity = 258;
+const int fileCapacity = MAX_PATH;
 const int entryCapacity = 256;
+
+// What a backup's thread posts to the dialog.
+const UINT backupProgress = WM_APP + 1;  // wParam: the percentage the server last reported
+const UINT backupEnded = WM_APP + 2;
+
+// The backup under way. The server goes on with a backup only while the client reads its results, and
+// one read may wait for as long as the server works, so the statement runs on a thread of its own
+// that reads it to the end and posts its progress and its end to the dialog. Meanwhile the dialog
+// keeps answering but is locked: nothing else uses the connection, and it cannot be closed or start
+// another backup until the thread has ended and has been joined. One dialog runs at a time.
+struct BackupRun {
+    HWND dialog;
+    OdbcConnection* connection;
+    HANDLE thread;  // null when no backup runs
+    char database[entryCapacity];
+    char file[fileCapacity];
+    char statement[1024];
+    SQLHSTMT handle;  // of the statement, until JoinBackup frees it
+    SQLRETURN result;
+};
+BackupRun backup;
 
 // The text of the database list's current entry; empty when none is selected.
 char* CurrentDatabase(HWND dialog, char (&entry)[entryCapacity])
@@ -81,26 +103,82 @@ void ChooseBackupFile(HWND dialog)
     if (chosen[0]) SetControlText(dialog, IDC_MSSQL_BACKUP_FILE, chosen);
 }
 
-void RunBackup(HWND dialog)
+void ReportProgress(void* context, SQLINTEGER nativeError, const char* text)
 {
-    char database[entryCapacity], name[nameCapacity], file[fileCapacity];
-    CurrentDatabase(dialog, database);
+    int percent = BackupPercent(nativeError, text);
+    if (percent >= 0) PostMessageA(static_cast<BackupRun*>(context)->dialog, backupProgress, (WPARAM)percent, 0);
+}
+
+DWORD WINAPI RunBackupStatement(LPVOID parameter)
+{
+    auto* run = static_cast<BackupRun*>(parameter);
+    run->result = run->connection->ExecuteToEnd(run->statement, &run->handle, ReportProgress, run);
+    // The dialog waits for this message; a post fails only while its queue is full.
+    while (!PostMessageA(run->dialog, backupEnded, 0, 0) && IsWindow(run->dialog)) Sleep(50);
+    return 0;
+}
+
+// Locks the dialog while a backup runs (every field and button, the close box) and shows its progress.
+void LockBackup(HWND dialog, bool locked)
+{
+    static const int controls[] = {IDC_MSSQL_BACKUP_DATABASES, IDC_MSSQL_BACKUP_NAME, IDC_MSSQL_BACKUP_FILE,
+                                   IDC_MSSQL_BACKUP_CHOOSE, IDC_MSSQL_BACKUP_RUN};
+    for (int id : controls) EnableWindow(GetDlgItem(dialog, id), !locked);
+    EnableMenuItem(GetSystemMenu(dialog, FALSE), SC_CLOSE, MF_BYCOMMAND | (locked ? MF_GRAYED : MF_ENABLED));
+    HWND progress = GetDlgItem(dialog, IDC_MSSQL_BACKUP_PROGRESS);
+    SendMessageA(progress, PBM_SETPOS, 0, 0);
+    ShowWindow(progress, locked ? SW_SHOW : SW_HIDE);
+    if (!locked) SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, IDC_MSSQL_BACKUP_RUN)), TRUE);
+}
+
+void StartBackup(HWND dialog)
+{
+    if (backup.thread) return;  // one backup at a time
+    char name[nameCapacity];
+    CurrentDatabase(dialog, backup.database);
     GetControlText(dialog, IDC_MSSQL_BACKUP_NAME, name, sizeof name);
-    GetControlText(dialog, IDC_MSSQL_BACKUP_FILE, file, sizeof file);
-    if (IsBlank(name) || IsBlank(file) || IsBlank(database)) {
+    GetControlText(dialog, IDC_MSSQL_BACKUP_FILE, backup.file, sizeof backup.file);
+    if (IsBlank(name) || IsBlank(backup.file) || IsBlank(backup.database)) {
         MessageBoxA(dialog, "A paraméterek kitöltése hiányos!", "Hibaüzenet", MB_TASKMODAL);
         return;
     }
-    char statement[1024];
-    SQLRETURN result = SQL_ERROR;
-    if (BuildBackupStatement(statement, sizeof statement, database, file, name))
-        result = sqlServerConnection->ExecDirect(statement, 0);
-    if (result != SQL_SUCCESS && result != SQL_SUCCESS_WITH_INFO) {
+    backup.dialog = dialog;
+    backup.connection = sqlServerConnection;
+    backup.handle = SQL_NULL_HSTMT;
+    backup.result = SQL_ERROR;
+    // A statement that does not fit is refused whole: nothing is sent.
+    if (BuildBackupStatement(backup.statement, sizeof backup.statement, backup.database, backup.file, name)) {
+        LockBackup(dialog, true);
+        backup.thread = CreateThread(nullptr, 0, RunBackupStatement, &backup, 0, nullptr);
+        if (backup.thread) return;
+        LockBackup(dialog, false);
+    }
+    MessageBoxA(dialog, "A mentés sikertelen!", "Hibaüzenet", MB_TASKMODAL);
+}
+
+// Waits for the backup's thread, which has ended or is about to, and releases the connection's
+// statement; a failure is shown from its diagnostics. True when the backup succeeded.
+bool JoinBackup(HWND dialog)
+{
+    WaitForSingleObject(backup.thread, INFINITE);
+    CloseHandle(backup.thread);
+    backup.thread = nullptr;
+    backup.connection->EndStatement(backup.handle, backup.result, dialog);
+    backup.handle = SQL_NULL_HSTMT;
+    return backup.result == SQL_SUCCESS || backup.result == SQL_SUCCESS_WITH_INFO;
+}
+
+void EndBackup(HWND dialog)
+{
+    if (!backup.thread) return;
+    bool succeeded = JoinBackup(dialog);
+    LockBackup(dialog, false);
+    if (!succeeded) {
         MessageBoxA(dialog, "A mentés sikertelen!", "Hibaüzenet", MB_TASKMODAL);
         return;
     }
     char text[entryCapacity + fileCapacity + 64];
-    snprintf(text, sizeof text, "A(z) '%s' adatbázis mentése '%s' néven lefutott!", database, file);
+    snprintf(text, sizeof text, "A(z) '%s' adatbázis mentése '%s' néven lefutott!", backup.database, backup.file);
     MessageBoxA(dialog, text, "Üzenet", MB_TASKMODAL);
     EndDialog(dialog, 0);
 }
@@ -114,7 +192,18 @@ INT_PTR CALLBACK SqlServerBackupProc(HWND dialog, UINT message, WPARAM wParam, L
         InitBackup(dialog);
         return FALSE;  // the focus is set
     case WM_CLOSE:
-        EndDialog(dialog, 0);
+        if (!backup.thread) EndDialog(dialog, 0);  // not while a backup runs
+        return TRUE;
+    case WM_DESTROY:
+        // Only reached with a backup under way when the dialog is ended from outside: the connection
+        // must be free before its owner destroys it.
+        if (backup.thread) JoinBackup(dialog);
+        return FALSE;
+    case backupProgress:
+        if (backup.thread) SendDlgItemMessageA(dialog, IDC_MSSQL_BACKUP_PROGRESS, PBM_SETPOS, wParam, 0);
+        return TRUE;
+    case backupEnded:
+        EndBackup(dialog);
         return TRUE;
     case WM_COMMAND:
         // IDCANCEL is not handled: Esc does nothing.
@@ -124,7 +213,7 @@ INT_PTR CALLBACK SqlServerBackupProc(HWND dialog, UINT message, WPARAM wParam, L
         }
         if (HIWORD(wParam) != BN_CLICKED) return FALSE;
         if (LOWORD(wParam) == IDC_MSSQL_BACKUP_CHOOSE) ChooseBackupFile(dialog);
-        else if (LOWORD(wParam) == IDC_MSSQL_BACKUP_RUN) RunBackup(dialog);
+        else if (LOWORD(wParam) == IDC_MSSQL_BACKUP_RUN) StartBackup(dialog);
         else return FALSE;
         return TRUE;
     default: return FALSE;

@@ -1,5 +1,7 @@
 #include "admin/sql_server_statements.h"
 
+#include <string.h>
+
 const char* const sqlServerRoles[sqlServerRoleCount] = {
     "sysadmin", "securityadmin", "serveradmin", "setupadmin", "processadmin", "diskadmin", "dbcreator", "bulkadmin",
 };
@@ -67,7 +69,8 @@ bool BuildBackupStatement(char* target, size_t capacity, const char* database, c
 {
     const char* values[] = {database, file, backupName};
     return FillStatement(target, capacity,
-                         "BACKUP DATABASE [%s] TO DISK = '%s' WITH NOFORMAT, INIT, NAME = '%s', NOREWIND, NOUNLOAD, NOSKIP",
+                         "BACKUP DATABASE [%s] TO DISK = '%s' WITH NOFORMAT, INIT, NAME = '%s', NOREWIND, NOUNLOAD, NOSKIP, "
+                         "STATS = 10",
                          values, 3);
 }
 
@@ -75,6 +78,19 @@ bool BuildBackupFileName(char* target, size_t capacity, const char* directory, c
 {
     const char* values[] = {directory, database, isoDate};
     return FillStatement(target, capacity, "%s\\%s-%s.mssql-server", values, 3);
+}
+
+int BackupPercent(long nativeError, const char* text)
+{
+    if (nativeError != backupProgressMessage || !text) return -1;
+    // The drivers put their names in brackets before the server's text: "[FreeTDS][SQL Server]10 ...".
+    const char* bracket = strrchr(text, ']');
+    if (bracket) text = bracket + 1;
+    while (*text == ' ') text++;
+    if (*text < '0' || *text > '9') return -1;
+    int percent = 0;
+    for (; *text >= '0' && *text <= '9' && percent <= 100; text++) percent = percent * 10 + (*text - '0');
+    return percent <= 100 ? percent : -1;
 }
 
 long RoleValue(const char* text)

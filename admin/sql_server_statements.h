@@ -28,6 +28,13 @@ bool BuildCreateLogin(char* target, size_t capacity, const char* login, const ch
 bool BuildBackupStatement(char* target, size_t capacity, const char* database, const char* file,
                           const char* backupName);
 
+// The server's message number for a backup's progress ("10 percent processed.").
+const long backupProgressMessage = 3211;
+
+// The percentage (0 to 100) a progress message reports after the drivers' bracketed prefixes; -1 for
+// any other message.
+int BackupPercent(long nativeError, const char* text);
+
 // The proposed backup file: directory, "\", database, "-", the date as "YYYY-MM-DD", ".mssql-server".
 // False (target empty) when the path does not fit into capacity.
 bool BuildBackupFileName(char* target, size_t capacity, const char* directory, const char* database,

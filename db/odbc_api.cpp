@@ -33,19 +33,20 @@ constexpr EntryPoint entryPoints[] = {
 #undef MV_ODBC_ROW
 };
 const size_t entryCount = sizeof entryPoints / sizeof entryPoints[0];
-static_assert(sizeof entryPoints / sizeof entryPoints[0] == 49, "the binding has 49 entry points");
+static_assert(sizeof entryPoints / sizeof entryPoints[0] == 50, "the binding has 50 entry points");
 
 // Index of the first entry of each lookup step.
 const size_t firstManagerEntry = 3;          // SQLAllocConnect
 const size_t firstOptionalManagerEntry = 43; // SQLPrimaryKeys
-const size_t driverConnectEntry = 48;        // SQLDriverConnect
+const size_t driverConnectEntry = 48;        // SQLDriverConnect, then the required entries added later
 static_assert(entryPoints[firstManagerEntry - 1].library == Installer &&
                   entryPoints[firstManagerEntry].library == Manager,
               "the installer's entries come first");
 static_assert(entryPoints[firstOptionalManagerEntry - 1].presence == Required &&
                   entryPoints[firstOptionalManagerEntry].presence == Optional &&
                   entryPoints[driverConnectEntry - 1].presence == Optional &&
-                  entryPoints[driverConnectEntry].presence == Required && driverConnectEntry == entryCount - 1,
+                  entryPoints[driverConnectEntry].presence == Required &&
+                  entryPoints[entryCount - 1].presence == Required,
               "the manager's optional entries lie between the required ones and SQLDriverConnect");
 
 // The old LoadLibrary rule: a handle of 32 or less is a failure.
@@ -101,7 +102,8 @@ int LoadOdbcApiFrom(const char* installerName, const char* managerName)
     for (size_t i = firstManagerEntry; i < firstOptionalManagerEntry; i++)
         if (!LookUp(entryPoints[i])) return 0;
     for (size_t i = firstOptionalManagerEntry; i < driverConnectEntry; i++) LookUp(entryPoints[i]);
-    if (!LookUp(entryPoints[driverConnectEntry])) return 0;
+    for (size_t i = driverConnectEntry; i < entryCount; i++)
+        if (!LookUp(entryPoints[i])) return 0;
     return 1;
 }
 

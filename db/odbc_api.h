@@ -55,7 +55,8 @@
     X(SQLProcedures, Manager, Optional)                 \
     X(SQLProcedureColumns, Manager, Optional)           \
     X(SQLGetFunctions, Manager, Optional)               \
-    X(SQLDriverConnect, Manager, Required)
+    X(SQLDriverConnect, Manager, Required)              \
+    X(SQLMoreResults, Manager, Required)
 
 // The program-wide table: written only by LoadOdbcApi, read-only afterwards. Entry points carry
 // their standard names and signatures (ANSI, but SQLDataSourcesW).

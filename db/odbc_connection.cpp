@@ -28,6 +28,10 @@ const char* const accountTooLongText =
     "A felhasználói azonosító vagy a jelszó túl hosszú; a kapcsolódás elmaradt.";
 const char* const outOfMemoryText = "Nincs elég memória az adatbázis-kapcsolathoz.";
 
+// An informational message is read into this many bytes; at most this many are read per result.
+const int odbcMessageCapacity = 1024;
+const int odbcMessageRecordLimit = 64;
+
 bool Succeeded(SQLRETURN result) { return result == SQL_SUCCESS || result == SQL_SUCCESS_WITH_INFO; }
 
 // An owned, empty text of capacity bytes.
@@ -365,17 +369,50 @@ int OdbcConnection::CloseCursor(OdbcCursor* cursor)
 SQLRETURN OdbcConnection::ExecDirect(const char* statement, int commitAfter)
 {
     SQLHSTMT handle = SQL_NULL_HSTMT;
-    SQLRETURN result =
-        connection ? odbcApi.SQLAllocHandle(SQL_HANDLE_STMT, connection, &handle) : SQL_INVALID_HANDLE;
-    if (!Succeeded(result)) return result;
-    result = odbcApi.SQLExecDirect(handle, reinterpret_cast<SQLCHAR*>(const_cast<char*>(statement ? statement : "")),
-                                   SQL_NTS);
-    if (!Succeeded(result))
-        ShowOdbcError(environment, connection, handle, GetActiveWindow());
-    else if (commitAfter)
-        Commit();
-    odbcApi.SQLFreeHandle(SQL_HANDLE_STMT, handle);
+    SQLRETURN result = ExecuteToEnd(statement, &handle, nullptr, nullptr);
+    if (!handle) return result;  // no handle: nothing reached the driver, nothing to show
+    EndStatement(handle, result, GetActiveWindow());
+    if (Succeeded(result) && commitAfter) Commit();
     return result;
+}
+
+void OdbcConnection::EndStatement(SQLHSTMT handle, SQLRETURN result, HWND owner)
+{
+    if (!handle) return;
+    if (!Succeeded(result)) ShowOdbcError(environment, connection, handle, owner);
+    odbcApi.SQLFreeHandle(SQL_HANDLE_STMT, handle);
+}
+
+SQLRETURN OdbcConnection::ExecuteToEnd(const char* statement, SQLHSTMT* handle, OdbcMessageSink onMessage,
+                                       void* context)
+{
+    *handle = SQL_NULL_HSTMT;
+    SQLRETURN result =
+        connection ? odbcApi.SQLAllocHandle(SQL_HANDLE_STMT, connection, handle) : SQL_INVALID_HANDLE;
+    if (!Succeeded(result)) {
+        *handle = SQL_NULL_HSTMT;
+        return result;
+    }
+    SQLRETURN executed = odbcApi.SQLExecDirect(
+        *handle, reinterpret_cast<SQLCHAR*>(const_cast<char*>(statement ? statement : "")), SQL_NTS);
+    for (result = executed; Succeeded(result); result = odbcApi.SQLMoreResults(*handle)) {
+        if (result != SQL_SUCCESS_WITH_INFO || !onMessage) continue;
+        // Each SQLError call hands over the next record; the bound guards against a driver manager
+        // that would repeat one for ever.
+        char text[odbcMessageCapacity];
+        SQLCHAR state[6];
+        SQLINTEGER nativeError = 0;
+        SQLSMALLINT length = 0;
+        for (int record = 0; record < odbcMessageRecordLimit; record++) {
+            text[0] = '\0';
+            if (!Succeeded(odbcApi.SQLError(SQL_NULL_HENV, SQL_NULL_HDBC, *handle, state, &nativeError,
+                                            reinterpret_cast<SQLCHAR*>(text), sizeof text, &length)))
+                break;
+            text[sizeof text - 1] = '\0';
+            onMessage(context, nativeError, text);
+        }
+    }
+    return result == SQL_NO_DATA ? executed : result;
 }
 
 SQLRETURN OdbcConnection::EndTransaction(SQLSMALLINT completion)

@@ -18,6 +18,9 @@ enum {
     odbcConnectionStringCapacity = 260,  // a data-file connection string is built in this
 };
 
+// Receives one informational message of a statement: its native error number and text.
+typedef void (*OdbcMessageSink)(void* context, SQLINTEGER nativeError, const char* text);
+
 // Owned texts in order of appending.
 struct TableList {
     char** names;
@@ -62,9 +65,22 @@ struct OdbcConnection {
     OdbcCursor* OpenCursor(const char* statement);
     // 1 when the cursor belonged to this connection (it is destroyed and removed), 0 otherwise.
     int CloseCursor(OdbcCursor* cursor);
-    // Runs one statement that returns no rows on a statement handle of its own; a failure is shown.
-    // With commitAfter nonzero a successful statement is followed by Commit.
+    // Runs one statement that returns no rows on a statement handle of its own, reading all it
+    // brings (ExecuteToEnd); a failure is shown. With commitAfter nonzero a successful statement is
+    // followed by Commit.
     SQLRETURN ExecDirect(const char* statement, int commitAfter);
+    // Executes statement on a new statement handle and reads every further result and message until
+    // the driver has no more (SQLMoreResults answers SQL_NO_DATA): a server goes on with a statement
+    // (a backup, the rest of a batch) only while its results are read, and cancels what is left when
+    // the handle is freed or closed early. Stops at the first call that fails, whose code it returns
+    // and whose diagnostics stay on *handle; otherwise returns what the execution returned. Each
+    // informational message (of a call answering SQL_SUCCESS_WITH_INFO) goes to onMessage when one
+    // is given. Shows nothing and touches no window, so another thread may run it while nothing else
+    // uses the connection. The caller frees *handle; it is null when none could be allocated.
+    SQLRETURN ExecuteToEnd(const char* statement, SQLHSTMT* handle, OdbcMessageSink onMessage, void* context);
+    // After ExecuteToEnd, on the thread that owns the windows: shows the failure (result neither 0
+    // nor 1) from the handle's diagnostics over owner, then frees the handle (nothing when null).
+    void EndStatement(SQLHSTMT handle, SQLRETURN result, HWND owner);
     // End the transaction (only with manualCommit 1; otherwise 0 without a call) and, when that
     // succeeded with 0, execute every open cursor again from its first row. A failing SQLEndTran is
     // not shown.

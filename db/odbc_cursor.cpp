@@ -20,10 +20,14 @@ uint32_t AdjustColumnSize(SQLULEN size)
 }
 
 // Bit columns read as "T"/"F", "True"/"False" or "-1" by some drivers start with "1" or "0" instead.
-// Only the first character changes ("-1" becomes "11").
-void NormaliseBit(char* text)
+// Only the first character changes ("-1" becomes "11"). A driver that hands over the raw byte (MariaDB's
+// for BIT(1): one byte, 0 or 1, as the length says) gives "0" or "1".
+void NormaliseBit(char* text, SQLLEN length)
 {
-    if (text[0] == 'F') text[0] = '0';
+    if (length == 1 && (text[0] == '\0' || text[0] == '\1')) {
+        text[0] = text[0] ? '1' : '0';
+        text[1] = '\0';
+    } else if (text[0] == 'F') text[0] = '0';
     else if (text[0] == 'T') text[0] = '1';
     else if (strtol(text, nullptr, 10) == -1) text[0] = '1';
 }
@@ -217,7 +221,7 @@ void OdbcCursor::ReadValues()
         odbcApi.SQLGetData(statementHandle, (SQLUSMALLINT)(i + 1), SQL_C_CHAR, value, columnSizes[i] + valueSlack,
                            &indicator);
         value[columnSizes[i] + valueSlack - 1] = '\0';  // terminated whatever the driver wrote
-        if (sqlTypes[i] == SQL_BIT) NormaliseBit(value);
+        if (sqlTypes[i] == SQL_BIT) NormaliseBit(value, indicator);
     }
 }
 

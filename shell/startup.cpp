@@ -12,8 +12,8 @@ void RunLauncher(HINSTANCE instance)
     if (LoadOdbcApi() && CheckConfigPresent()) {
         appInstance = instance;
         GetCurrentDirectoryA(MAX_PATH, startDirectory);
-        // Registers the list view and tooltip classes of the manifest's common controls version.
-        INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
+        // Registers the list view, tooltip and progress bar classes of the manifest's common controls version.
+        INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_PROGRESS_CLASS};
         InitCommonControlsEx(&classes);
         if (ShowLoginDialog()) ShowMainDialog();
     }

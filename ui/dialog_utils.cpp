@@ -9,8 +9,12 @@
 namespace {
 
 const char AllFilesFilter[] = "Összes fájl\0*.*\0";
-const DWORD ChooserFlags = OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
-const int ChooserNameSize = 128;
+// The open chooser takes an existing file; the save chooser also a new name, and asks before it
+// lets an existing file be overwritten.
+const DWORD OpenChooserFlags = OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
+const DWORD SaveChooserFlags = OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY;
+// A whole path: with less room the chooser fails on a long path as if it had been cancelled.
+const int ChooserNameSize = MAX_PATH;
 
 char saveResult[MAX_PATH];
 char openResult[MAX_PATH];
@@ -18,8 +22,8 @@ char openResult[MAX_PATH];
 typedef BOOL(APIENTRY* ChooserFunction)(LPOPENFILENAMEA);
 
 // Shows one chooser and leaves its path, or an empty text, in result.
-const char* RunChooser(ChooserFunction show, char* result, size_t resultSize, HWND owner, HINSTANCE instance,
-                       const char* initialDirectory, const char* title, const char* filter)
+const char* RunChooser(ChooserFunction show, DWORD flags, char* result, size_t resultSize, HWND owner,
+                       HINSTANCE instance, const char* initialDirectory, const char* title, const char* filter)
 {
     char name[ChooserNameSize] = "";
     char fileTitle[ChooserNameSize] = "";
@@ -36,7 +40,7 @@ const char* RunChooser(ChooserFunction show, char* result, size_t resultSize, HW
     chooser.nMaxFileTitle = sizeof fileTitle;
     chooser.lpstrInitialDir = initialDirectory;
     chooser.lpstrTitle = title;
-    chooser.Flags = ChooserFlags;
+    chooser.Flags = flags;
     if (show(&chooser)) {
         CopyText(result, resultSize, name);
     } else {
@@ -110,13 +114,13 @@ void SetListViewMode(HWND list, DWORD mode)
 
 const char* ChooseSaveFile(HWND owner, HINSTANCE instance, const char* initialDirectory, const char* title)
 {
-    return RunChooser(GetSaveFileNameA, saveResult, sizeof saveResult, owner, instance, initialDirectory,
-                      title ? title : "Fájl mentés", AllFilesFilter);
+    return RunChooser(GetSaveFileNameA, SaveChooserFlags, saveResult, sizeof saveResult, owner, instance,
+                      initialDirectory, title ? title : "Fájl mentés", AllFilesFilter);
 }
 
 const char* ChooseOpenFile(HWND owner, HINSTANCE instance, const char* initialDirectory, const char* title,
                            const char* filter)
 {
-    return RunChooser(GetOpenFileNameA, openResult, sizeof openResult, owner, instance, initialDirectory,
-                      title ? title : "Fálj kiválasztás", filter ? filter : AllFilesFilter);
+    return RunChooser(GetOpenFileNameA, OpenChooserFlags, openResult, sizeof openResult, owner, instance,
+                      initialDirectory, title ? title : "Fálj kiválasztás", filter ? filter : AllFilesFilter);
 }

@@ -29,9 +29,11 @@ void SetListViewMode(HWND list, DWORD mode);
 
 // The standard save and open choosers. title null gives "Fájl mentés" / "Fálj kiválasztás"; the
 // open chooser's filter (description/pattern pairs, each zero-terminated, an extra zero at the end)
-// null gives "Összes fájl" / "*.*", which the save chooser always uses. The result is the chosen
-// full path, or an empty text when the chooser was cancelled or failed; it lives in a buffer of
-// each chooser's own that the next call of that chooser overwrites.
+// null gives "Összes fájl" / "*.*", which the save chooser always uses. The open chooser takes an
+// existing file; the save chooser also a new name, and asks before an existing file is overwritten.
+// The result is the chosen full path (up to MAX_PATH - 1 characters), or an empty text when the
+// chooser was cancelled or failed; it lives in a buffer of each chooser's own that the next call of
+// that chooser overwrites.
 const char* ChooseSaveFile(HWND owner, HINSTANCE instance, const char* initialDirectory, const char* title);
 const char* ChooseOpenFile(HWND owner, HINSTANCE instance, const char* initialDirectory, const char* title,
                            const char* filter);

@@ -1,9 +1,13 @@
 // The SQL Server tools' statements: a statement too long for its buffer is refused whole, never cut
-// (a cut one could end inside a doubled quote); role columns read as integers.
+// (a cut one could end inside a doubled quote); role columns read as integers; values are escaped so
+// that the server reads back exactly what was typed.
 #include "admin/sql_server_statements.h"
+#include "tests/db/db_test_support.h"
+#include "tests/db/sqlserver_standin/standin_files.h"
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 
 TEST(SqlServerStatements, AStatementThatDoesNotFitIsRefusedWholeNeverCut)
@@ -26,4 +30,91 @@ TEST(SqlServerStatements, RoleColumnsReadAsIntegers)
 {
     for (const char* member : {"1", "  1", "\t-1", "12abc", "99999999999999999999"}) EXPECT_NE(RoleValue(member), 0) << member;
     for (const char* none : {"0", "", "+0", "-0", "abc1", " - 1"}) EXPECT_EQ(RoleValue(none), 0) << none;
+}
+
+// Each value is escaped for its place (brackets doubled inside [...], quotes inside '...'); the
+// backup asks for its progress, whose messages give their percentage after the drivers' prefixes.
+TEST(SqlServerStatements, BackupEscapesEachValueForItsPlaceAndReadsItsProgress)
+{
+    char statement[1024];
+    ASSERT_TRUE(BuildBackupStatement(statement, sizeof statement, "a]b'[c", "C:\\x]'y", "n]'"));
+    EXPECT_STREQ(statement, "BACKUP DATABASE [a]]b'[c] TO DISK = 'C:\\x]''y' WITH NOFORMAT, INIT, NAME = 'n]''', "
+                            "NOREWIND, NOUNLOAD, NOSKIP, STATS = 10");
+    EXPECT_EQ(BackupPercent(3211, "[Microsoft][ODBC Driver 18 for SQL Server][SQL Server]30 percent processed."), 30);
+    EXPECT_EQ(BackupPercent(3211, "100 percent processed."), 100);
+    for (const char* other : {"[FreeTDS][SQL Server]", "101 percent", "[x] y"}) EXPECT_EQ(BackupPercent(3211, other), -1);
+    EXPECT_EQ(BackupPercent(3014, "10 percent"), -1);
+}
+
+namespace {
+
+// Every byte that can be typed in code page 1250 (blanks, quotes, brackets and accented letters
+// first among them), values of 1 to 63 characters. A file name takes what Windows allows in one; under
+// Wine only ASCII, since Wine's names for the stand-in's files differ from their bytes and the test
+// could not remove them.
+std::string HostileValue(std::mt19937& random, bool file)
+{
+    static const std::string unkind = "'''[]] \"\\%";
+    std::string value;
+    for (size_t length = 1 + random() % 63; value.size() < length;) {
+        unsigned char c = random() % 3 == 0 ? unkind[random() % unkind.size()] : (unsigned char)(0x20 + random() % 0xE0);
+        bool undefined = c == 0x7F || c == 0x81 || c == 0x83 || c == 0x88 || c == 0x90 || c == 0x98;
+#ifdef _WIN32
+        undefined |= file && c >= 0x80;
+#endif
+        if (!undefined && !(file && strchr("\\/:*?\"<>|", c))) value += (char)c;
+    }
+    return value;
+}
+
+std::string Escaped(std::string value)  // as the stand-in's state file holds a field
+{
+    for (size_t at = 0; (at = value.find('\\', at)) != std::string::npos; at += 2) value.insert(at, "\\");
+    return value;
+}
+
+}  // namespace
+
+// Generated values go through every login statement and the backup statement, through the real
+// driver manager to the stand-in, whose parser reads quotes and brackets as the server does, and
+// come back byte for byte. MV_HOSTILE_SEED and MV_HOSTILE_COUNT choose other values or more of them.
+TEST(SqlServerStatements, HostileValuesReachTheServerByteForByte)
+{
+    unsigned seed = (unsigned)std::stoul(EnvironmentValue("MV_HOSTILE_SEED", "15"));
+    int count = std::stoi(EnvironmentValue("MV_HOSTILE_COUNT", "500"));
+    printf("hostile values: seed %u, count %d\n", seed, count);
+    std::mt19937 random(seed);
+    KeepOdbcLibrariesMapped();
+    ASSERT_EQ(LoadOdbcApi(), 1);
+    ASSERT_TRUE(SeedStandIn("login\tsa\tSAPWD\tsysadmin\n"));
+    OdbcBoxLog boxes;
+    OdbcConnection* connection = NewConnection("MV_MSSQL", "sa", "SAPWD", 0);
+    ASSERT_EQ(connection->Open("", ""), 0);
+    const std::string folder = StandInPath(".files/");
+    MakeDirectory(folder);
+    char statement[1024];
+    for (int i = 0; i < count && !HasFailure(); i++) {
+        std::string login = HostileValue(random, false), password = HostileValue(random, false);
+        std::string file = folder + HostileValue(random, true) + ".bak";  // Windows drops a last blank or dot
+        SCOPED_TRACE("value " + std::to_string(i) + ": [" + login + "] [" + password + "] [" + file + "]");
+        SeedStandIn("login\tsa\tSAPWD\tsysadmin\ndatabase\t" + Escaped(login) + "\nbackup\t2\t0\t0\n");
+        auto run = [&](bool built) { return built && SQL_SUCCEEDED(connection->ExecDirect(statement, 0)); };
+        EXPECT_TRUE(run(BuildCreateLogin(statement, sizeof statement, login.c_str(), password.c_str())));
+        EXPECT_TRUE(run(BuildRoleChange(statement, sizeof statement, true, login.c_str(), "bulkadmin")));
+        EXPECT_NE(StandInState().find("\nlogin\t" + Escaped(login) + "\t" + Escaped(password) + "\tbulkadmin\n"),
+                  std::string::npos);
+        ASSERT_TRUE(BuildLoginRolesQuery(statement, sizeof statement, login.c_str()));
+        OdbcCursor* roles = connection->OpenCursor(statement);
+        EXPECT_EQ(std::string(roles->ColumnByName("name")) + "|" + roles->ColumnByName("bulkadmin"), login + "|1");
+        connection->CloseCursor(roles);
+        EXPECT_TRUE(run(BuildRoleChange(statement, sizeof statement, false, login.c_str(), "bulkadmin")));
+        EXPECT_TRUE(run(BuildDropLogin(statement, sizeof statement, login.c_str())));
+        EXPECT_EQ(StandInState().find(Escaped(login) + "\t" + Escaped(password)), std::string::npos);
+        EXPECT_TRUE(run(BuildBackupStatement(statement, sizeof statement, login.c_str(), file.c_str(), password.c_str())));
+        EXPECT_EQ(StandInCalls("BACKUP "), std::vector<std::string>{login + "\t" + file + "\t" + password});
+    }
+    RemoveTree(folder);
+    EXPECT_EQ(boxes.Count(), 0u);
+    connection->Destroy(3);
+    UnloadOdbcApi();
 }

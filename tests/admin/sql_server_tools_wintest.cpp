@@ -16,6 +16,7 @@
 #include <commdlg.h>
 #include <stdio.h>
 
+#include <algorithm>
 #include <sstream>
 
 using Strings = std::vector<std::string>;
@@ -230,11 +231,31 @@ BOOL WINAPI FakeSaveChooser(OPENFILENAMEA* request)
     return !chosen.empty();
 }
 
+// Lets the dialog's loop run until its backup has ended (the dialog unlocked or closed); the
+// percentages its progress bar showed meanwhile.
+std::vector<int> WaitForBackup(HWND dialog)
+{
+    std::vector<int> shown;
+    for (DWORD start = GetTickCount(); GetTickCount() - start < 30000; Sleep(5)) {
+        PumpMessages(dialog);
+        if (!IsWindowVisible(dialog) || IsEnabledControl(dialog, IDC_MSSQL_BACKUP_RUN)) return shown;
+        int position = (int)SendDlgItemMessageA(dialog, IDC_MSSQL_BACKUP_PROGRESS, PBM_GETPOS, 0, 0);
+        if (IsShown(dialog, IDC_MSSQL_BACKUP_PROGRESS) && (shown.empty() || shown.back() != position))
+            shown.push_back(position);
+    }
+    ADD_FAILURE() << "the backup did not end";
+    return shown;
+}
+
 }  // namespace
 
+// The backup runs on while the dialog answers, locked, with its progress shown; it succeeds only when
+// the server has said so to the end (the stand-in completes the file only then and removes it when
+// the statement is given up earlier); a failure at any step, or a statement too long to build,
+// keeps the dialog and its fields.
 TEST_F(SqlServerTools, BackupProposesADatedFileChecksItsParametersAndStaysOpenAfterAFailure)
 {
-    Seed({"database\tsales", "database\tx]y", "database\tmaster"});
+    Seed({"database\tsales", "database\tx]y", "database\tmaster", "backup\t3\t0\t2"});
     std::string folder = StandInPath("");  // a folder the stand-in (a host library) can write, as Z:
     folder.erase(folder.find_last_of('/') + 1);
     for (char& c : folder) c = c == '/' ? '\\' : c;
@@ -260,23 +281,43 @@ TEST_F(SqlServerTools, BackupProposesADatedFileChecksItsParametersAndStaysOpenAf
         PressKey(dialog, VK_DOWN);  // arrow keys choose x]y and propose nothing
         SetText(dialog, IDC_MSSQL_BACKUP_NAME, "HETI");
         Click(dialog, IDC_MSSQL_BACKUP_RUN);
+        WaitForBackup(dialog);
         EXPECT_EQ(Text(dialog, IDC_MSSQL_BACKUP_NAME) + "|" + Text(dialog, IDC_MSSQL_BACKUP_FILE), "HETI|" + missing);
         PressKey(dialog, VK_ESCAPE);
         EXPECT_TRUE(IsWindowVisible(dialog));
         SetText(dialog, IDC_MSSQL_BACKUP_FILE, file);
+        Click(dialog, IDC_MSSQL_BACKUP_RUN);  // the second of three steps fails
+        WaitForBackup(dialog);
+        EXPECT_EQ(Text(dialog, IDC_MSSQL_BACKUP_NAME) + "|" + Text(dialog, IDC_MSSQL_BACKUP_FILE), "HETI|" + file);
+        EXPECT_FALSE(PathExists(file));
+        SetText(dialog, IDC_MSSQL_BACKUP_NAME, std::string(254, '\''));  // doubled, past the statement's room
+        SetText(dialog, IDC_MSSQL_BACKUP_FILE, std::string(259, '\''));
+        Click(dialog, IDC_MSSQL_BACKUP_RUN);
+        EXPECT_TRUE(IsEnabledControl(dialog, IDC_MSSQL_BACKUP_RUN));
+        SetText(dialog, IDC_MSSQL_BACKUP_NAME, "HETI");
+        SetText(dialog, IDC_MSSQL_BACKUP_FILE, file);
+        WriteBytes(StandInPath(""), StandInState() + "backup\t3\t600\t0\n");
         PressKey(dialog, VK_RETURN);
+        SendMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);  // refused while the backup runs, as is another
+        Click(dialog, IDC_MSSQL_BACKUP_RUN);
+        EXPECT_TRUE(IsWindowVisible(dialog) && !IsEnabledControl(dialog, IDC_MSSQL_BACKUP_FILE));
+        std::vector<int> shown = WaitForBackup(dialog);
+        EXPECT_TRUE(std::count(shown.begin(), shown.end(), 33) && std::count(shown.begin(), shown.end(), 66));
         EXPECT_FALSE(IsWindowVisible(dialog));
     });
     ReplaceImport("comdlg32.dll", "GetSaveFileNameA", original);
     EXPECT_EQ(initialDirectories, (Strings{"C:\\Apps", "C:\\mentes\\"}));
     Strings texts = Texts(boxes);
-    ASSERT_EQ(texts.size(), 5u);
-    EXPECT_EQ(texts[0] + texts[1], "Hibaüzenet: A paraméterek kitöltése hiányos!Hibaüzenet: A paraméterek kitöltése hiányos!");
-    EXPECT_EQ(texts[2].substr(0, 12) + texts[3], "ODBC error: Hibaüzenet: A mentés sikertelen!");
-    EXPECT_EQ(texts[4], "Üzenet: A(z) 'x]y' adatbázis mentése '" + file + "' néven lefutott!");
+    const std::string failed = "Hibaüzenet: A mentés sikertelen!";
+    EXPECT_EQ(texts, (Strings{"Hibaüzenet: A paraméterek kitöltése hiányos!", "Hibaüzenet: A paraméterek kitöltése hiányos!",
+                              "ODBC error: [Microsoft][SQL Server]Cannot open backup device '" + missing +
+                                  "'. Operating system error 3.", failed,
+                              "ODBC error: [Microsoft][SQL Server]BACKUP DATABASE is terminating abnormally.", failed,
+                              failed, "Üzenet: A(z) 'x]y' adatbázis mentése '" + file + "' néven lefutott!"}));
     EXPECT_EQ(StandInCalls("SQLExecDirect BACKUP DATABASE [x]]y] TO DISK = '" + file +
-                                       "' WITH NOFORMAT, INIT, NAME = 'HETI', NOREWIND, NOUNLOAD, NOSKIP").size(), 1u);
-    EXPECT_EQ(ReadBytes(file).substr(0, 23), "backup of database x]y\n");
+                           "' WITH NOFORMAT, INIT, NAME = 'HETI', NOREWIND, NOUNLOAD, NOSKIP, STATS = 10").size(), 2u);
+    EXPECT_EQ(StandInCalls("SQLExecDirect BACKUP").size(), 3u);
+    EXPECT_EQ(ReadBytes(file), "backup of database x]y\nname HETI\n");
 
     CopyText(session.sqlServerPassword, "ROSSZ");  // a connection that cannot be opened: no dialog
     for (int (*show)(HWND) : {ShowSqlServerLoginManager, ShowSqlServerBackup}) {

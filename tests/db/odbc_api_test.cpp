@@ -104,7 +104,7 @@ protected:
 
     // Checks the slots: every entry numbered below firstUnset is set except those in unset, and every
     // entry from firstUnset on is null.
-    static void ExpectSlots(const std::vector<std::string>& unset, int firstUnset = 50)
+    static void ExpectSlots(const std::vector<std::string>& unset, int firstUnset = 51)
     {
         for (const Slot& slot : Slots()) {
             bool expectSet = slot.number < firstUnset;
@@ -118,12 +118,13 @@ protected:
 TEST_F(OdbcBinding, TableHasTheEntriesInLookupOrder)
 {
     std::vector<Slot> slots = Slots();
-    ASSERT_EQ(slots.size(), 49u);
+    ASSERT_EQ(slots.size(), 50u);
     EXPECT_EQ(slots[0].name, "SQLConfigDataSource");
     EXPECT_EQ(slots[3].name, "SQLAllocConnect");
     EXPECT_EQ(slots[28].name, "SQLDataSourcesW");
     EXPECT_EQ(slots[42].name, "SQLCloseCursor");
     EXPECT_EQ(slots[48].name, "SQLDriverConnect");
+    EXPECT_EQ(slots[49].name, "SQLMoreResults");
     std::vector<int> optional;
     for (const Slot& slot : slots)
         if (slot.optional) optional.push_back(slot.number);
@@ -173,7 +174,7 @@ TEST_F(OdbcBinding, EachOptionalEntryMayBeMissing)
 TEST_F(OdbcBinding, MissingRequiredManagerEntryFailsAndStopsTheLookups)
 {
     const char* required[] = {"SQLAllocConnect", "SQLDataSourcesW", "SQLEndTran", "SQLCloseCursor",
-                              "SQLDriverConnect"};
+                              "SQLDriverConnect", "SQLMoreResults"};
     for (std::string entry : required) {
         SCOPED_TRACE(entry);
         std::string manager = FakeLibrary("fake_odbc_no_" + entry);

@@ -116,22 +116,22 @@ TEST_F(MariaDb, ManualCommitShowsChangesOnlyAfterCommitAndRewindsTheCursors)
     reader->Destroy(3);
 }
 
-// Values of many types as text, NULL empty, a 300-character text whole in its room, a 255-character
-// column name, the name lookups, an empty result, walking off the end and back before the start; the
-// MySQL set-up starts on the first row too, although MariaDB answers a first relative fetch of 0 with
-// no data.
+// Values of many types as text (a BIT(1) as "0" or "1"), NULL empty, a 300-character text whole in its
+// room, a 255-character column name, the name lookups, an empty result, walking off the end and back
+// before the start; the MySQL set-up starts on the first row too, although MariaDB answers a first
+// relative fetch of 0 with no data.
 TEST_F(MariaDb, ReadsEveryTypeAsTextAndWalksBothWays)
 {
     std::string longText = "A" + std::string(298, 'x') + "Z";
     Prepare({"drop table if exists mvdb.kinds",
              "create table mvdb.kinds (id int, amount decimal(10,2), day date, note varchar(20), memo varchar(300), "
-             "flag boolean)",
-             "insert into mvdb.kinds values (1, 1234.50, '2024-02-29', 'elso', '" + longText + "', 1), "
-             "(2, -0.75, null, null, '', 0), (3, 0, '1999-12-31', 'harmadik', 'rovid', null)"});
+             "flag boolean, bits bit(1))",
+             "insert into mvdb.kinds values (1, 1234.50, '2024-02-29', 'elso', '" + longText + "', 1, b'1'), "
+             "(2, -0.75, null, null, '', 0, b'0'), (3, 0, '1999-12-31', 'harmadik', 'rovid', null, null)"});
     OdbcBoxLog boxes;
     OdbcConnection* connection = Open(0);
-    const char* query = "select id, amount, day, note, memo, flag, note as `User`, id as `user` from mvdb.kinds order by id";
-    const std::string first = "1|1234.50|2024-02-29|elso|" + longText + "|1|elso|1";
+    const char* query = "select id, amount, day, note, memo, flag, bits, note as `User`, id as `user` from mvdb.kinds order by id";
+    const std::string first = "1|1234.50|2024-02-29|elso|" + longText + "|1|1|elso|1";
     for (DatabaseKind kind : {DatabaseKind::Other, DatabaseKind::MySql}) {
         connection->kind = kind;
         connection->initialFetch = kind == DatabaseKind::MySql ? 0 : 1;
@@ -146,12 +146,12 @@ TEST_F(MariaDb, ReadsEveryTypeAsTextAndWalksBothWays)
         EXPECT_STREQ(cursor->ColumnByName("`User"), "elso");
         EXPECT_STREQ(cursor->ColumnByName("`Use"), "");
         EXPECT_STREQ(cursor->ColumnByName("nothing"), "");
-        EXPECT_EQ(std::string(cursor->ColumnByIndex(0)) + cursor->ColumnByIndex(-1) + cursor->ColumnByIndex(9), "");
+        EXPECT_EQ(std::string(cursor->ColumnByIndex(0)) + cursor->ColumnByIndex(-1) + cursor->ColumnByIndex(10), "");
 
         EXPECT_EQ(cursor->Fetch(1), 0);
-        EXPECT_EQ(RemainingRows(cursor), (Rows{"2|-0.75||||0||2", "3|0.00|1999-12-31|harmadik|rovid||harmadik|3"}));
+        EXPECT_EQ(RemainingRows(cursor), (Rows{"2|-0.75||||0|0||2", "3|0.00|1999-12-31|harmadik|rovid|||harmadik|3"}));
         EXPECT_EQ(cursor->status, SQL_NO_DATA);
-        EXPECT_EQ(CurrentRow(cursor), "|||||||");
+        EXPECT_EQ(CurrentRow(cursor), "||||||||");
         EXPECT_EQ(cursor->Fetch(-1), 0);
         EXPECT_STREQ(cursor->ColumnByName("id"), "3");
         EXPECT_EQ(cursor->Fetch(-5), 0);  // ran off the start: the first row is current, status 100

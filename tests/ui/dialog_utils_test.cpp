@@ -230,9 +230,11 @@ HWND NameField(HWND chooser)
 }
 
 // Queues steps for the chooser about to open: note what it shows, then cancel it or accept name.
-void DriveChooser(ChooserView& view, const char* name)
+// With asked, the chooser's question that follows (whether to overwrite) is noted there and answered
+// yes.
+void DriveChooser(ChooserView& view, const char* name, bool* asked = nullptr)
 {
-    OnNextDialog([&view, name](HWND chooser) {
+    OnNextDialog([&view, name, asked](HWND chooser) {
         view.seen = true;
         view.caption = WindowText(chooser);
         view.filters = ComboItems(chooser, cmb1);
@@ -241,6 +243,7 @@ void DriveChooser(ChooserView& view, const char* name)
             return;
         }
         SetWindowTextA(NameField(chooser), name);
+        if (asked) OnNextDialog([asked](HWND question) { *asked = true; Click(question, IDYES); });
         Click(chooser, IDOK);
     });
 }
@@ -290,12 +293,19 @@ TEST_F(ChooserTest, OpenChooserShowsTheCallersTitleAndFilters)
     });
 }
 
+// The save chooser takes a new name, a long one too (a whole path), and an existing file only after
+// asking.
 TEST_F(ChooserTest, SaveChooserHasItsOwnDefaultsAndItsOwnResult)
 {
     InHostDialog([&](HWND dialog) {
         ChooserView view;
-        DriveChooser(view, "adat.txt");
+        const std::string fresh = std::string(200 - directory.path.size(), 'u') + ".bak";
+        DriveChooser(view, fresh.c_str());
+        EXPECT_EQ(ChooseSaveFile(dialog, appInstance, directory.path.c_str(), nullptr), directory.PathOf(fresh));
+        bool asked = false;
+        DriveChooser(view, "adat.txt", &asked);
         const char* saved = ChooseSaveFile(dialog, appInstance, directory.path.c_str(), nullptr);
+        EXPECT_TRUE(asked);
         EXPECT_EQ(view.caption, "Fájl mentés");
         EXPECT_EQ(view.filters, std::vector<std::string>{"Összes fájl"});
         EXPECT_STREQ(saved, directory.PathOf("adat.txt").c_str());

@@ -1,5 +1,5 @@
 /* Stand-in ODBC installer or driver manager for the binding tests. One source builds every variant:
- *   FAKE_INSTALLER              the installer's three entry points (otherwise the manager's 46);
+ *   FAKE_INSTALLER              the installer's three entry points (otherwise the manager's 47);
  *   FAKE_OMIT_<entry>           leaves that entry point out of the exports;
  *   FAKE_NO_DRIVERS             SQLGetInstalledDrivers answers FALSE.
  * Only SQLGetInstalledDrivers is ever called; the rest exist to be found by name. Each load of the
@@ -247,6 +247,9 @@ FAKE_ENTRY(SQLGetFunctions)
 #endif
 #ifndef FAKE_OMIT_SQLDriverConnect
 FAKE_ENTRY(SQLDriverConnect)
+#endif
+#ifndef FAKE_OMIT_SQLMoreResults
+FAKE_ENTRY(SQLMoreResults)
 #endif
 
 #endif /* FAKE_INSTALLER */

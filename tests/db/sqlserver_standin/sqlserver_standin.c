@@ -15,6 +15,7 @@
  *   column    <name> <sql type> <size>        its columns (type as the ODBC number) and
  *   row       <value> ...                     its rows; \N is NULL, \t a tab, \\ a backslash
  *   fail      <statement> <sqlstate> <native> <message>   a scripted failure
+ *   backup    <steps> <milliseconds> <failing step>      how BACKUP DATABASE runs (default 2 0 0)
  * The call log is MV_SQLSERVER_LOG, or the state file's name followed by ".log".
  *
  * Statements are answered from the scripted results and failures first, then from the table of
@@ -23,7 +24,14 @@
  * closing character stands for itself, as the server reads it); anything else fails with 42000 as
  * the server does.
  * Cursors scroll as the ODBC rules say: before the start a relative fetch of 0 or less stays there
- * and answers SQL_NO_DATA. */
+ * and answers SQL_NO_DATA.
+ * BACKUP DATABASE runs as on a server: the execution does the first step and returns early with
+ * SQL_SUCCESS_WITH_INFO and "N percent processed." (01000, native 3211); each SQLMoreResults does the
+ * next step and brings its message, then "BACKUP DATABASE successfully processed ..." (3014), then
+ * SQL_NO_DATA, and only then is the file complete. A failing step answers SQL_ERROR with 3013. A
+ * statement freed or closed before SQL_NO_DATA aborts the backup and removes the file. Each step takes
+ * the given time. A finished backup is logged as "BACKUP <database> <file> <name>" (tab-separated). */
+#include <unistd.h>
 #include <sql.h>
 #include <sqlext.h>
 
@@ -114,6 +122,7 @@ typedef struct {
     int tableCount;
     Script* scripts;
     int scriptCount;
+    int backupSteps, backupMilliseconds, backupFailingStep;
 } State;
 
 static State state;
@@ -168,6 +177,7 @@ static void StateClear(void)
     free(state.scripts);
     memset(&state, 0, sizeof state);
     snprintf(state.dbms, sizeof state.dbms, "Microsoft SQL Server");
+    state.backupSteps = 2;
 }
 
 static void StateLoad(void)
@@ -192,6 +202,10 @@ static void StateLoad(void)
             snprintf(login->roles, sizeof login->roles, "%s", count >= 4 ? fields[3] : "");
         } else if (strcmp(kind, "database") == 0 && count >= 2 && state.databaseCount < maxDatabases) {
             snprintf(state.databases[state.databaseCount++], 128, "%s", fields[1]);
+        } else if (strcmp(kind, "backup") == 0 && count >= 4) {
+            state.backupSteps = atoi(fields[1]) > 0 ? atoi(fields[1]) : 1;
+            state.backupMilliseconds = atoi(fields[2]);
+            state.backupFailingStep = atoi(fields[3]);
         } else if (strcmp(kind, "table") == 0 && count >= 3 && state.tableCount < maxTables) {
             snprintf(state.tables[state.tableCount][0], 128, "%s", fields[1]);
             snprintf(state.tables[state.tableCount++][1], 128, "%s", fields[2]);
@@ -240,9 +254,19 @@ static void StateSave(void)
     FILE* file = fopen(temporary, "w");
     if (!file) return;
     fprintf(file, "dbms\t%s\n", state.dbms);
-    for (int i = 0; i < state.loginCount; i++)
-        fprintf(file, "login\t%s\t%s\t%s\n", state.logins[i].name, state.logins[i].password, state.logins[i].roles);
-    for (int i = 0; i < state.databaseCount; i++) fprintf(file, "database\t%s\n", state.databases[i]);
+    for (int i = 0; i < state.loginCount; i++) {
+        fputs("login\t", file);
+        WriteField(file, state.logins[i].name);
+        fputc('\t', file);
+        WriteField(file, state.logins[i].password);
+        fprintf(file, "\t%s\n", state.logins[i].roles);
+    }
+    for (int i = 0; i < state.databaseCount; i++) {
+        fputs("database\t", file);
+        WriteField(file, state.databases[i]);
+        fputc('\n', file);
+    }
+    fprintf(file, "backup\t%d\t%d\t%d\n", state.backupSteps, state.backupMilliseconds, state.backupFailingStep);
     for (int i = 0; i < state.tableCount; i++) fprintf(file, "table\t%s\t%s\n", state.tables[i][0], state.tables[i][1]);
     for (int i = 0; i < state.scriptCount; i++) {
         Script* script = &state.scripts[i];
@@ -330,6 +354,9 @@ typedef struct {
     SQLULEN* rowsFetched;
     SQLUSMALLINT* rowStatus;
     char prepared[maxText];
+    int backupStep; /* of a backup under way: 1 to steps, steps + 1 when done; 0 for none */
+    char backup[3][256]; /* its database, file (as given) and name */
+    char backupPath[256];
 } Statement;
 
 enum { environmentTag = 0x454e5631, connectionTag = 0x44424331, statementTag = 0x53544d31 };
@@ -568,7 +595,9 @@ static SQLRETURN ChangeRole(Statement* statement, char args[][256], int add)
 static SQLRETURN AddRole(Statement* statement, char args[][256]) { return ChangeRole(statement, args, 1); }
 static SQLRETURN DropRole(Statement* statement, char args[][256]) { return ChangeRole(statement, args, 0); }
 
-/* BACKUP DATABASE writes the named file (a Windows path of Wine's drive Z: or a Unix path). */
+static SQLRETURN BackupStep(Statement* statement);
+
+/* The file of a backup: a Windows path of Wine's drive Z: or a Unix path. */
 static SQLRETURN BackupDatabase(Statement* statement, char args[][256])
 {
     int known = 0;
@@ -576,19 +605,19 @@ static SQLRETURN BackupDatabase(Statement* statement, char args[][256])
     if (!known)
         return Fail(&statement->diagnostics, "42000", 911,
                     "Database '%s' does not exist. Make sure that the name is entered correctly.", args[0]);
-    char path[256];
     const char* file = args[1];
     if ((file[0] == 'Z' || file[0] == 'z') && file[1] == ':') file += 2;
-    snprintf(path, sizeof path, "%s", file);
-    for (char* c = path; *c; c++)
+    snprintf(statement->backupPath, sizeof statement->backupPath, "%s", file);
+    for (char* c = statement->backupPath; *c; c++)
         if (*c == '\\') *c = '/';
-    FILE* out = fopen(path, "w");
-    if (!out)
-        return Fail(&statement->diagnostics, "42000", 3201, "Cannot open backup device '%s'. Operating system error 3.",
-                    args[1]);
-    fprintf(out, "backup of database %s\noptions %s\n", args[0], args[2]);
+    FILE* out = fopen(statement->backupPath, "w");
+    if (!out) {
+        Fail(&statement->diagnostics, "42000", 3201, "Cannot open backup device '%s'. Operating system error 3.", args[1]);
+        return Fail(&statement->diagnostics, "42000", 3013, "BACKUP DATABASE is terminating abnormally.");
+    }
     fclose(out);
-    return SQL_SUCCESS;
+    for (int i = 0; i < 3; i++) memcpy(statement->backup[i], args[i], sizeof statement->backup[i]);
+    return BackupStep(statement);
 }
 
 /* The statements the server tools send, matched in this order. */
@@ -604,11 +633,38 @@ static const struct {
     {"EXEC sp_droplogin '%s'", DropLogin},
     {"EXEC sp_addsrvrolemember '%s', '%s'", AddRole},
     {"EXEC sp_dropsrvrolemember '%s', '%s'", DropRole},
-    {"BACKUP DATABASE [%s] TO DISK = '%s' WITH %s", BackupDatabase},
+    {"BACKUP DATABASE [%s] TO DISK = '%s' WITH NOFORMAT, INIT, NAME = '%s', %s", BackupDatabase},
 };
+
+/* The next step of the statement's backup, as SQLExecDirect and SQLMoreResults answer it. */
+static SQLRETURN BackupStep(Statement* statement)
+{
+    int step = ++statement->backupStep;
+    if (step <= state.backupSteps) usleep((useconds_t)state.backupMilliseconds * 1000);
+    if (step == state.backupFailingStep) {
+        remove(statement->backupPath);
+        statement->backupStep = 0;
+        return Fail(&statement->diagnostics, "42000", 3013, "BACKUP DATABASE is terminating abnormally.");
+    }
+    if (step <= state.backupSteps)
+        Fail(&statement->diagnostics, "01000", 3211, "%d percent processed.", step * 100 / state.backupSteps);
+    else if (step == state.backupSteps + 1)
+        Fail(&statement->diagnostics, "01000", 3014, "BACKUP DATABASE successfully processed 329 pages.");
+    if (step <= state.backupSteps + 1) return SQL_SUCCESS_WITH_INFO;
+    FILE* out = fopen(statement->backupPath, "w");
+    if (out) {
+        fprintf(out, "backup of database %s\nname %s\n", statement->backup[0], statement->backup[2]);
+        fclose(out);
+    }
+    Log("BACKUP %s\t%s\t%s", statement->backup[0], statement->backup[1], statement->backup[2]);
+    statement->backupStep = 0;
+    return SQL_NO_DATA;
+}
 
 static void CloseResult(Statement* statement)
 {
+    if (statement->backupStep) remove(statement->backupPath);  /* cancelled before its end */
+    statement->backupStep = 0;
     ResultClear(&statement->result);
     statement->hasResult = 0;
     statement->position = -1;
@@ -945,6 +1001,16 @@ EXPORT SQLRETURN SQL_API SQLFetchScroll(SQLHSTMT handle, SQLSMALLINT orientation
     if (statement->rowsFetched) *statement->rowsFetched = onRow ? 1 : 0;
     if (statement->rowStatus) *statement->rowStatus = onRow ? SQL_ROW_SUCCESS : SQL_ROW_NOROW;
     return onRow ? SQL_SUCCESS : SQL_NO_DATA;
+}
+
+EXPORT SQLRETURN SQL_API SQLMoreResults(SQLHSTMT handle)
+{
+    if (!DiagnosticsOf(SQL_HANDLE_STMT, handle)) return SQL_INVALID_HANDLE;
+    Statement* statement = handle;
+    ClearDiagnostics(&statement->diagnostics);
+    if (statement->backupStep) return BackupStep(statement);
+    CloseResult(statement);
+    return SQL_NO_DATA;
 }
 
 EXPORT SQLRETURN SQL_API SQLFetch(SQLHSTMT handle) { return SQLFetchScroll(handle, SQL_FETCH_NEXT, 0); }
