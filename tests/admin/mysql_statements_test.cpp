@@ -1,6 +1,7 @@
 // Statement and batch-line building of the MySQL tools, without windows: the texts that must be
-// exact to the blank, the limits, and the batch line's quoting. What the statements do is judged by
-// the dialog tests against real servers of both forms.
+// exact to the blank, the limits, and what the batch line refuses. What the statements and the line
+// do is judged against the real parsers (mysql_round_trip_test.cpp, mysql_backup_wintest.cpp) and the
+// dialog tests.
 #include "admin/mysql_account_statements.h"
 #include "admin/mysql_backup_line.h"
 
@@ -30,27 +31,56 @@ TEST(MySqlStatements, ClassicTextsAreExactAndOverlongValuesAreRefusedWhole)
                              "`Alter_priv`,       `Show_db_priv`", "`x509_subject`      ) values ( '%', 'bob', PASSWORD('')"})
         EXPECT_NE(create.find(part), std::string::npos) << part;
 
-    // 63 quotes (the longest field) still fit doubled; a longer value is refused, never cut.
-    std::string quotes(63, '\'');
+    // 255 quotes (the longest field) still fit doubled; a longer value is refused, never cut.
+    std::string quotes(mysqlHostLimit, '\'');
     EXPECT_TRUE(BuildMySqlDelete(MySqlAccountStatements, quotes.c_str(), quotes.c_str(), &s));
-    EXPECT_FALSE(BuildMySqlDelete(MySqlAccountStatements, std::string(70, '\\').c_str(), "h", &s));
+    EXPECT_FALSE(BuildMySqlDelete(MySqlAccountStatements, std::string(300, '\\').c_str(), "h", &s));
     EXPECT_EQ(s.count, 0);
+
+    // A list entry splits at its last "@"; a part longer than its field is refused, not cut.
+    char user[mysqlUserLimit + 1], host[mysqlHostLimit + 1];
+    ASSERT_TRUE(SplitMySqlAccountEntry("anna@firm@%", user, sizeof user, host, sizeof host));
+    EXPECT_EQ(std::string(user) + "|" + host, "anna@firm|%");
+    EXPECT_FALSE(SplitMySqlAccountEntry((std::string(81, 'u') + "@h").c_str(), user, sizeof user, host, sizeof host));
+    EXPECT_FALSE(SplitMySqlAccountEntry(("u@" + std::string(256, 'h')).c_str(), user, sizeof user, host, sizeof host));
 }
 
-TEST(MySqlBackupLine, PlainValuesGiveTheExactLineAndOthersAreQuoted)
+TEST(MySqlBackupLine, PlainValuesGiveTheExactLineAndNoValueEscapesIt)
 {
-    char line[mysqlBackupLineCapacity];
-    ASSERT_TRUE(BuildMySqlBackupLine("10.0.0.5", "root", "pw", "shop", "C:\\Apps\\shop-2026-03-07.mysql-server",
-                                     "20260307", line, sizeof line));
-    EXPECT_STREQ(line, "mysqldump -h 10.0.0.5 -u root -ppw shop > C:\\Apps\\shop-2026-03-07.mysql-server-20260307\r\n");
-    ASSERT_TRUE(BuildMySqlBackupLine("   ", "ro ot", "a\"b&c%", "100%", "C:\\My Dumps\\x.sql", "20260307", line,
-                                     sizeof line));
-    EXPECT_STREQ(line, "mysqldump -u \"ro ot\" -p\"a\"\"b&c%%\" 100%% > \"C:\\My Dumps\\x.sql-20260307\"\r\n");
-    // Backslashes before a closing quote are doubled so they do not escape it.
-    ASSERT_TRUE(BuildMySqlBackupLine("", "u", "a b\\", "d", "f", "1", line, sizeof line));
-    EXPECT_STREQ(line, "mysqldump -u u -p\"a b\\\\\" d > f-1\r\n");
-    EXPECT_FALSE(BuildMySqlBackupLine("", "u", "p", "d", std::string(1000, 'x').c_str(), "1", line, sizeof line));
-    EXPECT_STREQ(line, "");
+    char line[mysqlBackupBatchCapacity];
+    MySqlBackupRun run = {"10.0.0.5", "root", "shop", "C:\\Apps\\shop-2026-03-07.mysql-server", "20260307",
+                          "12-34-5", "C:\\Temp\\mysqldump-12-34-5.cnf"};
+    ASSERT_TRUE(BuildMySqlBackupBatch(run, line, sizeof line));
+    const std::string temporary = "C:\\Apps\\shop-2026-03-07.mysql-server-20260307.12-34-5.tmp";
+    EXPECT_EQ(std::string(line),
+              "@mysqldump --defaults-extra-file=C:\\Temp\\mysqldump-12-34-5.cnf -h 10.0.0.5 -u root shop > " +
+                  temporary + " & if errorlevel 1 (del C:\\Temp\\mysqldump-12-34-5.cnf & del " + temporary +
+                  " 2>nul & echo A mentés sikertelen! & pause) else (del C:\\Temp\\mysqldump-12-34-5.cnf & move /y " +
+                  temporary + " C:\\Apps\\shop-2026-03-07.mysql-server-20260307 >nul & if exist " + temporary +
+                  " (echo A mentés sikertelen! & pause))\r\n");
+    // A blank server names no host, an empty user is still a word, a database starting with "-" is no
+    // option, and % can no longer expand.
+    run = {"  ", "", "-x%", "C:\\My Dumps\\x.sql", "1", "t", "C:\\o.cnf"};
+    ASSERT_TRUE(BuildMySqlBackupBatch(run, line, sizeof line));
+    EXPECT_EQ(std::string(line).substr(0, 84),
+              "@mysqldump --defaults-extra-file=C:\\o.cnf -u \"\" -- -x%% > \"C:\\My Dumps\\x.sql-1.t.tmp\" & if");
+    // Refused whole: a line break or another control character in any value, a quote in a path, no
+    // database, a line too long.
+    struct Case {
+        int value;  // server, user, database, file, date, tag, option file
+        std::string text;
+    };
+    const Case refusals[] = {{0, "a\r\nb"}, {1, "a\nb"}, {2, "x\ry"}, {3, "\x1a"}, {4, "\n"}, {5, "\x01"},
+                             {6, "a\nb"}, {3, "C:\\a\"b"}, {5, "\""}, {6, "\"C:\\o\""}, {2, ""},
+                             {3, std::string(4000, 'x')}};
+    for (const Case& refused : refusals) {
+        std::string parts[] = {"s", "u", "d", "f", "1", "t", "o"};
+        parts[refused.value] = refused.text;
+        run = {parts[0].c_str(), parts[1].c_str(), parts[2].c_str(), parts[3].c_str(), parts[4].c_str(),
+               parts[5].c_str(), parts[6].c_str()};
+        EXPECT_FALSE(BuildMySqlBackupBatch(run, line, sizeof line)) << refused.value << " " << refused.text;
+        EXPECT_STREQ(line, "");
+    }
     char file[260];
     EXPECT_FALSE(BuildMySqlDumpFileName(std::string(250, 'd').c_str(), "shop", "2026-03-07", file, sizeof file));
     EXPECT_STREQ(file, "");

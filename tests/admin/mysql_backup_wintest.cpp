@@ -1,0 +1,258 @@
+// The MySQL backup: its batch line run through the real command interpreter with generated hostile
+// values, and the dialog against the throwaway MariaDB server (the list, the files it leaves, what
+// the exit steps remove).
+#include "admin/admin_ids.h"
+#include "admin/admin_menu.h"
+#include "admin/admin_tools.h"
+#include "admin/mysql_admin_connection.h"
+#include "admin/mysql_backup.h"
+#include "admin/mysql_backup_files.h"
+#include "config/session.h"
+#include "support/bounded_text.h"
+#include "support/process_state.h"
+#include "tests/admin/hostile_values.h"
+#include "tests/admin/mysql_probe.h"
+#include "tests/harness/dialog_test.h"
+#include "tests/harness/message_box_capture.h"
+#include "tests/harness/test_files.h"
+
+#include <gtest/gtest.h>
+#include <sddl.h>
+
+#include <string.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// Runs a batch file with the command interpreter in folder, without input (a pause returns at once);
+// true when it ended within the time.
+bool RunBatch(const std::string& folder, const std::string& batch)
+{
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    HANDLE input = CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ, &inherit, OPEN_EXISTING, 0, nullptr);
+    HANDLE output = CreateFileA((folder + "\\console.txt").c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                                CREATE_ALWAYS, 0, nullptr);
+    STARTUPINFOA startup = {sizeof startup};
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = input;
+    startup.hStdOutput = startup.hStdError = output;
+    PROCESS_INFORMATION process = {};
+    std::string command = "cmd.exe /c " + batch;
+    bool ended = CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                                folder.c_str(), &startup, &process) &&
+                 WaitForSingleObject(process.hProcess, 240000) == WAIT_OBJECT_0;
+    if (process.hProcess) CloseHandle(process.hThread), CloseHandle(process.hProcess);
+    CloseHandle(input);
+    CloseHandle(output);
+    return ended;
+}
+
+// The bytes of code page 1250 that the console's code page (852) has no character for.
+const std::string consoleLacks = "\x80\x82\x84\x85\x86\x87\x89\x8b\x91\x92\x93\x94\x95\x96\x97\x99\x9b\xa6\xa9\xae"
+                                 "\xb1\xb5\xb6\xb7";
+
+// The batch line of generated runs goes through Wine's real command interpreter to a stand-in dump
+// program (the forwarder's recording mode) that writes down the arguments its runtime split: each
+// run's arguments arrive exactly, the dump ends as the dated file, the option file and the temporary
+// file are gone, and nothing else runs. A run with a character the console cannot show is refused.
+TEST(MySqlBackupBatch, EveryValueReachesTheDumpProgramExactly)
+{
+    ScratchDirectory scratch;
+    ASSERT_TRUE(CopyFileA((std::string("Z:") + MV_MYSQLDUMP_FORWARDER).c_str(), scratch.PathOf("mysqldump.exe").c_str(), FALSE));
+    HostileValues values("batch line");
+    const std::string notInNames = std::string("\\/:*?\"<>|\t") + '\x7f';
+    struct Run {
+        std::vector<std::string> arguments;
+        std::string optionFile, dated, temporary;
+    };
+    std::vector<Run> runs;
+    std::string batch;
+    int refused = 0;
+    while (static_cast<int>(runs.size()) < values.count) {
+        const int n = static_cast<int>(runs.size()) + refused;
+        // One run in ten may hold what the console cannot show; the others keep to what it can.
+        const std::string lacking = values.Below(10) == 0 ? "" : consoleLacks;
+        const std::string server = values.Below(6) == 0 ? std::string(values.Below(3), ' ') : values.Value(15, lacking);
+        const std::string user = values.Below(20) == 0 ? "" : values.Value(32, lacking);
+        const std::string database = values.Value(64, lacking);
+        const std::string file = scratch.PathOf("f" + std::to_string(n) + " " + values.Value(30, notInNames + lacking));
+        const std::string tag = std::to_string(n) + "-" + std::to_string(values.seed % 1000);
+        const std::string optionFile =
+            scratch.PathOf("o" + std::to_string(n) + " " + values.Value(30, notInNames + lacking) + ".cnf");
+        MySqlBackupRun run = {server.c_str(), user.c_str(), database.c_str(), file.c_str(), "20260307", tag.c_str(),
+                              optionFile.c_str()};
+        char line[mysqlBackupBatchCapacity];
+        SCOPED_TRACE("server " + Hex(server) + ", user " + Hex(user) + ", database " + Hex(database) + ", file " +
+                     Hex(file) + ", options " + Hex(optionFile) + ", MV_HOSTILE_SEED=" + std::to_string(values.seed));
+        if (!BuildMySqlBackupConsoleBatch(run, line, sizeof line)) {
+            ASSERT_NE((server + user + database + file + optionFile).find_first_of(consoleLacks), std::string::npos)
+                << "refused without a reason";
+            refused++;
+            continue;
+        }
+        ASSERT_TRUE(WriteBytes(optionFile, "[client]\r\n"));
+        batch += line;
+        Run expected = {{"--defaults-extra-file=" + optionFile}, optionFile, file + "-20260307",
+                        file + "-20260307." + tag + ".tmp"};
+        if (server.find_first_not_of(' ') != std::string::npos) expected.arguments.insert(expected.arguments.end(), {"-h", server});
+        expected.arguments.insert(expected.arguments.end(), {"-u", user});
+        if (database[0] == '-') expected.arguments.push_back("--");
+        expected.arguments.push_back(database);
+        runs.push_back(expected);
+    }
+    std::cout << runs.size() << " runs, " << refused << " refused" << std::endl;
+    ASSERT_TRUE(WriteBytes(scratch.PathOf("backup_mysql.bat"), batch));
+    const std::string record = scratch.PathOf("arguments.bin");
+    SetEnvironmentVariableA("MV_MYSQLDUMP_RECORD", record.c_str());
+    ASSERT_TRUE(RunBatch(scratch.path, "backup_mysql.bat"));
+    SetEnvironmentVariableA("MV_MYSQLDUMP_RECORD", nullptr);
+
+    std::string recorded = ReadBytes(record);
+    std::vector<std::vector<std::string>> calls;
+    for (size_t start = 0, end; (end = recorded.find('\n', start)) != std::string::npos; start = end + 1) {
+        calls.emplace_back();
+        for (size_t from = start, zero; (zero = recorded.find('\0', from)) < end; from = zero + 1)
+            calls.back().push_back(recorded.substr(from, zero - from));
+    }
+    ASSERT_EQ(calls.size(), runs.size()) << ReadBytes(scratch.PathOf("console.txt"));
+    for (size_t i = 0; i < runs.size(); i++) {
+        std::string expected, got;
+        for (const std::string& argument : runs[i].arguments) expected += "[" + Hex(argument) + "]";
+        for (const std::string& argument : calls[i]) got += "[" + Hex(argument) + "]";
+        EXPECT_EQ(got, expected) << "run " << i << ", MV_HOSTILE_SEED=" << values.seed;
+        EXPECT_EQ(ReadBytes(runs[i].dated).substr(0, 17), "-- Dump completed") << "run " << i;
+        EXPECT_FALSE(PathExists(runs[i].temporary)) << "run " << i;
+        EXPECT_FALSE(PathExists(runs[i].optionFile)) << "run " << i;
+    }
+    EXPECT_EQ(ReadBytes(scratch.PathOf("console.txt")), "");
+}
+
+INT_PTR CALLBACK HostProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+
+std::vector<std::string> started;
+UINT WINAPI RecordWinExec(LPCSTR command, UINT)
+{
+    started.push_back(command);
+    return 33;
+}
+
+// How the option file was asked for: its access list (as SDDL) and whether it had to be new. Wine
+// keeps no access lists on disk, so the request is what shows.
+std::string optionFileRequest;
+void* originalCreateFile = nullptr;
+HANDLE WINAPI RecordCreateFile(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security, DWORD creation,
+                               DWORD flags, HANDLE model)
+{
+    if (strstr(name, "mysqldump-")) {
+        char* text = nullptr;
+        if (security && security->lpSecurityDescriptor &&
+            ConvertSecurityDescriptorToStringSecurityDescriptorA(security->lpSecurityDescriptor, SDDL_REVISION_1,
+                                                                 DACL_SECURITY_INFORMATION, &text, nullptr)) {
+            optionFileRequest = text;
+            LocalFree(text);
+        }
+        optionFileRequest += creation == CREATE_NEW ? " new" : " not new";
+    }
+    return reinterpret_cast<decltype(&CreateFileA)>(originalCreateFile)(name, access, share, security, creation, flags,
+                                                                         model);
+}
+
+std::string CurrentUserSid()
+{
+    HANDLE token = nullptr;
+    char buffer[256];
+    DWORD size = 0;
+    char* sid = nullptr;
+    std::string result;
+    if (OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token) &&
+        GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &size) &&
+        ConvertSidToStringSidA(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, &sid)) {
+        result = sid;
+        LocalFree(sid);
+    }
+    if (token) CloseHandle(token);
+    return result;
+}
+
+// The dialog lists the server's databases (one without any grant too, no grant pattern, none of the
+// server's own schemas), writes a batch line without the password and an option file only the user
+// can read in the user's temporary folder, and the exit steps remove that option file. A database
+// whose name holds a line break is refused with the parameter message and leaves nothing behind.
+TEST(MySqlBackupDialog, ListsTheServersDatabasesAndKeepsThePasswordInAPrivateFile)
+{
+    TestServer server = ReadTestServer();
+    ASSERT_TRUE(server.error.empty()) << server.error;
+    MySqlProbe probe(server);
+    ASSERT_TRUE(probe.Connected()) << probe.Error();
+    for (const char* sql : {"drop database if exists mv_no_grants", "drop database if exists `mv\nbreak`",
+                            "delete from mysql.db where Db like 'mvpattern%'", "create database mv_no_grants",
+                            "create database `mv\nbreak`",
+                            "insert into mysql.db (Host, Db, User) values ('%', 'mvpattern\\\\_%', 'mvuser')"})
+        ASSERT_TRUE(probe.Exec(sql)) << probe.Error();
+    std::vector<std::string> databases;
+    for (const auto& row : probe.Rows("show databases"))
+        if (row[0] != "information_schema" && row[0] != "performance_schema" && row[0] != "sys") databases.push_back(row[0]);
+    CopyText(session.mysqlDataSource, server.dsn.c_str());
+    CopyText(session.mysqlUser, server.user.c_str());
+    CopyText(session.mysqlPassword, server.password.c_str());
+    ScratchDirectory start;
+    CopyText(startDirectory, start.path.c_str());
+    char temporary[MAX_PATH];
+    GetTempPathA(sizeof temporary, temporary);
+    auto optionFiles = [&] {
+        std::vector<std::string> names;
+        for (const std::string& name : FilesIn(temporary))
+            if (name.rfind("mysqldump-", 0) == 0) names.push_back(name);
+        return names;
+    };
+    for (const std::string& name : optionFiles()) DeleteFileA((temporary + name).c_str());
+
+    MessageBoxCapture boxes;
+    void* originalWinExec = ReplaceImport("kernel32.dll", "WinExec", reinterpret_cast<void*>(&RecordWinExec));
+    originalCreateFile = ReplaceImport("kernel32.dll", "CreateFileA", reinterpret_cast<void*>(&RecordCreateFile));
+    RunDialog("MYSQL_BACKUP", HostProc, 0, [&](HWND menuOwner) {
+        OnNextDialog([&](HWND dialog) {
+            EXPECT_EQ(ComboItems(dialog, IDC_MYBACKUP_DATABASE), databases);
+            HWND combo = GetDlgItem(dialog, IDC_MYBACKUP_DATABASE);
+            auto pick = [&](const std::string& name) {
+                SendMessageA(combo, CB_SETCURSEL, SendMessageA(combo, CB_FINDSTRINGEXACT, -1, (LPARAM)name.c_str()), 0);
+            };
+            pick("mv\nbreak");
+            SetText(dialog, IDC_MYBACKUP_FILE, start.PathOf("x.sql"));
+            Click(dialog, IDC_MYBACKUP_SAVE);
+            ASSERT_EQ(boxes.Count(), 1u);
+            EXPECT_EQ(boxes.Boxes()[0].text + "/" + boxes.Boxes()[0].caption, "A paraméterek kitöltése hiányos!/Hibaüzenet");
+            EXPECT_TRUE(optionFiles().empty());
+            EXPECT_FALSE(PathExists(start.PathOf("backup_mysql.bat")));
+            pick("mv_no_grants");
+            SetText(dialog, IDC_MYBACKUP_SERVER, "127.0.0.1");
+            Click(dialog, IDC_MYBACKUP_SAVE);
+        });
+        ShowMySqlBackup(menuOwner);
+        EndDialog(menuOwner, 0);
+    });
+    ReplaceImport("kernel32.dll", "WinExec", originalWinExec);
+    ReplaceImport("kernel32.dll", "CreateFileA", originalCreateFile);
+    EXPECT_EQ(started, std::vector<std::string>{"backup_mysql.bat"});
+    std::string line = ReadBytes(start.PathOf("backup_mysql.bat"));
+    EXPECT_EQ(line.find(server.password), std::string::npos) << line;
+    EXPECT_EQ(line.find(" -p"), std::string::npos) << line;
+    auto names = optionFiles();
+    ASSERT_EQ(names.size(), 1u);
+    const std::string optionFile = temporary + names[0];
+    const std::string beginning = "@mysqldump --defaults-extra-file=" + optionFile + " -h 127.0.0.1 -u root mv_no_grants >";
+    EXPECT_EQ(line.substr(0, beginning.size()), beginning);
+    EXPECT_EQ(ReadBytes(optionFile), "[client]\r\npassword=\"" + server.password + "\"\r\n");
+    // Only the current user, nothing inherited from the folder.
+    EXPECT_EQ(optionFileRequest, "D:P(A;;FA;;;" + CurrentUserSid() + ") new");
+    CloseAdminTools();
+    EXPECT_TRUE(optionFiles().empty());
+    startDirectory[0] = '\0';
+    for (const char* sql : {"drop database mv_no_grants", "drop database `mv\nbreak`",
+                            "delete from mysql.db where Db like 'mvpattern%'"})
+        probe.Exec(sql);
+}
+
+}  // namespace
