@@ -21,17 +21,22 @@
 
 #include <string.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
 namespace {
 
-// Runs a batch file with the command interpreter in folder, without input (a pause returns at once);
-// true when it ended within the time.
-bool RunBatch(const std::string& folder, const std::string& batch)
+// Runs a batch file with the command interpreter in folder, its output into folder\console.txt and
+// its input from a pipe; whileRunning (when given) gets the process and the pipe's writing end before
+// the pipe is closed (a pause then returns). True when it ended within the time.
+bool RunBatch(const std::string& folder, const std::string& batch,
+              const std::function<void(HANDLE process, HANDLE keyboard)>& whileRunning = nullptr)
 {
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-    HANDLE input = CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ, &inherit, OPEN_EXISTING, 0, nullptr);
+    HANDLE input = nullptr, keyboard = nullptr;
+    CreatePipe(&input, &keyboard, &inherit, 0);
+    SetHandleInformation(keyboard, HANDLE_FLAG_INHERIT, 0);
     HANDLE output = CreateFileA((folder + "\\console.txt").c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
                                 CREATE_ALWAYS, 0, nullptr);
     STARTUPINFOA startup = {sizeof startup};
@@ -40,12 +45,14 @@ bool RunBatch(const std::string& folder, const std::string& batch)
     startup.hStdOutput = startup.hStdError = output;
     PROCESS_INFORMATION process = {};
     std::string command = "cmd.exe /c " + batch;
-    bool ended = CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
-                                folder.c_str(), &startup, &process) &&
-                 WaitForSingleObject(process.hProcess, 240000) == WAIT_OBJECT_0;
-    if (process.hProcess) CloseHandle(process.hThread), CloseHandle(process.hProcess);
+    bool started = CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                                  folder.c_str(), &startup, &process);
     CloseHandle(input);
     CloseHandle(output);
+    if (started && whileRunning) whileRunning(process.hProcess, keyboard);
+    CloseHandle(keyboard);
+    bool ended = started && WaitForSingleObject(process.hProcess, 240000) == WAIT_OBJECT_0;
+    if (started) CloseHandle(process.hThread), CloseHandle(process.hProcess);
     return ended;
 }
 
@@ -127,6 +134,34 @@ TEST(MySqlBackupBatch, EveryValueReachesTheDumpProgramExactly)
         EXPECT_FALSE(PathExists(runs[i].optionFile)) << "run " << i;
     }
     EXPECT_EQ(ReadBytes(scratch.PathOf("console.txt")), "");
+
+    // A dump that fails part-way leaves the earlier dump of the same name as it was, removes its
+    // temporary file and the option file, and the console shows the failure until a key is pressed.
+    const Run& earlier = runs[0];
+    ASSERT_TRUE(WriteBytes(earlier.optionFile, "[client]\r\n"));
+    ASSERT_TRUE(WriteBytes(earlier.dated, "earlier dump"));
+    SetEnvironmentVariableA("MV_MYSQLDUMP_RECORD", record.c_str());
+    SetEnvironmentVariableA("MV_MYSQLDUMP_STATUS", "2");
+    ASSERT_TRUE(WriteBytes(scratch.PathOf("failing.bat"), batch.substr(0, batch.find('\n') + 1)));
+    const std::string console = scratch.PathOf("console.txt");
+    bool waited = false;
+    EXPECT_TRUE(RunBatch(scratch.path, "failing.bat", [&](HANDLE process, HANDLE keyboard) {
+        char message[64];
+        CharToOemA("A mentés sikertelen!", message);
+        waited = WaitForSingleObject(process, 0) == WAIT_TIMEOUT && [&] {
+            for (int i = 0; i < 600 && ReadBytes(console).find(message) == std::string::npos; i++) Sleep(50);
+            Sleep(500);
+            return WaitForSingleObject(process, 0) == WAIT_TIMEOUT && ReadBytes(console).find(message) != std::string::npos;
+        }();
+        DWORD written = 0;
+        WriteFile(keyboard, "x\r\n", 3, &written, nullptr);
+    }));
+    SetEnvironmentVariableA("MV_MYSQLDUMP_RECORD", nullptr);
+    SetEnvironmentVariableA("MV_MYSQLDUMP_STATUS", nullptr);
+    EXPECT_TRUE(waited) << ReadBytes(console);
+    EXPECT_EQ(ReadBytes(earlier.dated), "earlier dump");
+    EXPECT_FALSE(PathExists(earlier.temporary));
+    EXPECT_FALSE(PathExists(earlier.optionFile));
 }
 
 INT_PTR CALLBACK HostProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }

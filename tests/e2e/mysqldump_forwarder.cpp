@@ -13,7 +13,8 @@
 //
 // Recording (MV_MYSQLDUMP_RECORD names a file): appends the arguments as the program's runtime split
 // them (each followed by a zero byte, the run by a line feed), writes "-- Dump completed" to
-// standard output and ends with 0, so a test sees exactly what a dump program would get.
+// standard output and ends with 0, so a test sees exactly what a dump program would get. With
+// MV_MYSQLDUMP_STATUS set it fails as a dump cut off part-way does: a first line, then that status.
 #include <windows.h>
 
 #include <stdio.h>
@@ -70,8 +71,9 @@ int Record(int argc, char** argv, const char* file)
     for (int i = 1; i < argc; i++) fwrite(argv[i], 1, strlen(argv[i]) + 1, out);
     fputc('\n', out);
     fclose(out);
-    printf("-- Dump completed\n");
-    return 0;
+    int status = atoi(getenv("MV_MYSQLDUMP_STATUS") ? getenv("MV_MYSQLDUMP_STATUS") : "0");
+    printf(status ? "-- MariaDB dump\n" : "-- Dump completed\n");
+    return status;
 }
 
 int Forward()
@@ -105,7 +107,7 @@ int Forward()
 
     WCHAR folder[MAX_PATH];
     if (!GetTempPathW(MAX_PATH, folder)) return 2;
-    std::wstring base = std::wstring(folder) + L"mysqldump-forwarder-" + std::to_wstring(GetCurrentProcessId());
+    std::wstring base = std::wstring(folder) + L"mvforward-" + std::to_wstring(GetCurrentProcessId());
     std::wstring script = base + L".sh", status = base + L".status";
     std::string hostStatus = HostPath(status);
     std::string text = command + "\necho $? > " + ShellWord(hostStatus + ".part") + " && mv " +
