@@ -84,10 +84,10 @@ TEST(MySqlBackupBatch, EveryValueReachesTheDumpProgramExactly)
         const std::string server = values.Below(6) == 0 ? std::string(values.Below(3), ' ') : values.Value(15, lacking);
         const std::string user = values.Below(20) == 0 ? "" : values.Value(32, lacking);
         const std::string database = values.Value(64, lacking);
-        const std::string file = scratch.PathOf("f" + std::to_string(n) + " " + values.Value(30, notInNames + lacking));
+        const std::string file = scratch.PathOf("f" + std::to_string(n) + "_" + values.Value(30, notInNames + lacking));
         const std::string tag = std::to_string(n) + "-" + std::to_string(values.seed % 1000);
         const std::string optionFile =
-            scratch.PathOf("o" + std::to_string(n) + " " + values.Value(30, notInNames + lacking) + ".cnf");
+            scratch.PathOf("o" + std::to_string(n) + "_" + values.Value(30, notInNames + lacking) + ".cnf");
         MySqlBackupRun run = {server.c_str(), user.c_str(), database.c_str(), file.c_str(), "20260307", tag.c_str(),
                               optionFile.c_str()};
         char line[mysqlBackupBatchCapacity];

@@ -88,6 +88,8 @@ TEST(MySqlToolsE2e, AdministratorOpensBothToolsAndTheBackupDumpsForReal)
     ASSERT_TRUE(start.CopyIn(e2e::WindowsPath(MV_MYSQLDUMP_FORWARDER), "mysqldump.exe"));
     ASSERT_TRUE(start.MakeDirectory("dump 100%"));
     SetEnvironmentVariableA("MYSQL_TCP_PORT", server.port.c_str());  // the forwarder passes it on
+    const std::string ended = start.PathOf("dumps ended.txt");        // and writes each dump's status here
+    SetEnvironmentVariableA("MV_MYSQLDUMP_DONE", ended.c_str());
 
     e2e::SavedLogin savedLogin;
     e2e::Program launcher;
@@ -149,7 +151,7 @@ TEST(MySqlToolsE2e, AdministratorOpensBothToolsAndTheBackupDumpsForReal)
     EXPECT_TRUE(e2e::WaitUntil([&] { return OptionFiles().empty(); }));
     EXPECT_EQ(FilesIn(start.PathOf("dump 100%")), std::vector<std::string>{dated});
     ASSERT_TRUE(probe.Exec("create database mv_e2e_copy")) << probe.Error();
-    ASSERT_TRUE(Restore(server, start.PathOf(dumpName), "mv_e2e_copy"));
+    EXPECT_TRUE(Restore(server, start.PathOf(dumpName), "mv_e2e_copy"));
     std::string copy;
     EXPECT_TRUE(e2e::WaitUntil([&] { return (copy = probe.Value(contents + "mv_e2e_copy.invoice")) == original; }))
         << copy << " instead of " << original;
@@ -165,9 +167,10 @@ TEST(MySqlToolsE2e, AdministratorOpensBothToolsAndTheBackupDumpsForReal)
     ASSERT_TRUE(probe.Exec("drop database mv_e2e_source")) << probe.Error();
     e2e::Click(backup, IDC_MYBACKUP_SAVE);
     ASSERT_TRUE(e2e::WaitForGone(backup));
+    EXPECT_TRUE(e2e::WaitUntil([&] { return ReadBytes(ended) == "0\n2\n"; }, 60000)) << ReadBytes(ended);
     EXPECT_TRUE(e2e::WaitUntil([&] {
         return OptionFiles().empty() && FilesIn(start.PathOf("dump 100%")) == std::vector<std::string>{dated};
-    }, 60000));
+    }));
     EXPECT_EQ(start.Read(dumpName), dump);
 
     ASSERT_TRUE(e2e::PressCloseBox(main));

@@ -9,7 +9,8 @@
 // ("--defaults-extra-file=C:\users\...\x.cnf") become the host's paths (wine_get_unix_file_name).
 // The standard handles go along, so the redirection lands where the batch line says. The batch line
 // names no port: MYSQL_TCP_PORT of this program's environment, when set, goes along as --port, after
-// the option-file options, which must come first.
+// the option-file options, which must come first. When MV_MYSQLDUMP_DONE names a file, each ended
+// dump appends its exit status there, so a test knows when the dump program has ended.
 //
 // Recording (MV_MYSQLDUMP_RECORD names a file): appends the arguments as the program's runtime split
 // them (each followed by a zero byte, the run by a line feed), writes "-- Dump completed" to
@@ -148,6 +149,10 @@ int Forward()
     }
     DeleteFileW(script.c_str());
     DeleteFileW(status.c_str());
+    char done[MAX_PATH];
+    length = GetEnvironmentVariableA("MV_MYSQLDUMP_DONE", done, sizeof done);
+    FILE* log = length > 0 && length < sizeof done ? fopen(done, "ab") : nullptr;
+    if (log) fprintf(log, "%d\n", code), fclose(log);
     return code;
 }
 
