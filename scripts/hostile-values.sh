@@ -21,8 +21,9 @@ trap cleanup EXIT
 "$MV_ROOT/scripts/mariadb-test-server.sh" start "$state/mariadb-classic" --classic-user-table >/dev/null
 
 status=0
+given_seed=${MV_HOSTILE_SEED:-}
 for round in $(seq "$rounds"); do
-  seed=${MV_HOSTILE_SEED:-$(( (RANDOM << 30) | (RANDOM << 15) | RANDOM ))}
+  seed=${given_seed:-$(( (RANDOM << 30) | (RANDOM << 15) | RANDOM ))}
   echo "== round $round of $rounds: $count values, MV_HOSTILE_SEED=$seed"
   export MV_HOSTILE_COUNT=$count MV_HOSTILE_SEED=$seed MV_TEST_STATE=$state
   ODBCSYSINI=$state/mariadb ODBCINI=$state/mariadb/odbc.ini \

@@ -17,10 +17,7 @@
 
 #include <gtest/gtest.h>
 
-#include <string.h>
-
 #include <algorithm>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -67,36 +64,15 @@ void Pick(HWND dialog, const std::string& entry)
     SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_MYUSER_ACCOUNTS, CBN_CLOSEUP), (LPARAM)combo);
 }
 
-void UseTestServer(const TestServer& server)
-{
-    CopyText(session.mysqlDataSource, server.dsn.c_str());
-    CopyText(session.mysqlUser, server.user.c_str());
-    CopyText(session.mysqlPassword, server.password.c_str());
-}
-
-// Runs the user manager with steps inside it; the dialog ends when they do.
-void RunUserManager(const std::function<void(HWND)>& steps)
-{
-    RunDialog("MYSQL_BACKUP", HostProc, 0, [&](HWND menuOwner) {
-        OnNextDialog([&](HWND dialog) {
-            struct Ender {
-                HWND dialog;
-                ~Ender() { EndDialog(dialog, 0); }
-            } ender{dialog};
-            steps(dialog);
-        });
-        ShowMySqlUserManager(menuOwner);
-        EndDialog(menuOwner, 0);
-    });
-}
-
 TEST(MySqlUserManager, CreatesChangesAndDeletesAnAccountOnTheServer)
 {
     TestServer server = ReadTestServer();
     ASSERT_TRUE(server.error.empty()) << server.error;
     MySqlProbe probe(server);
     ASSERT_TRUE(probe.Connected()) << probe.Error();
-    UseTestServer(server);
+    CopyText(session.mysqlDataSource, server.dsn.c_str());
+    CopyText(session.mysqlUser, server.user.c_str());
+    CopyText(session.mysqlPassword, server.password.c_str());
     const bool classic = EnvironmentValue("MV_EXPECT_FORM") == "classic";
     const std::string user = "mv_o'x\\", host = "%", entry = user + "@" + host, where =
         " where User = '" + Quoted(user) + "'";
@@ -154,9 +130,7 @@ TEST(MySqlUserManager, CreatesChangesAndDeletesAnAccountOnTheServer)
             // Event and Trigger granted behind the tool's back show when the account is picked.
             ASSERT_TRUE(probe.Exec(classic ? "update mysql.user set Event_priv = 'Y', Trigger_priv = 'Y'" + where
                                            : "grant event, trigger on *.* to '" + Quoted(user) + "'@'%'")) << probe.Error();
-            HWND combo = GetDlgItem(dialog, IDC_MYUSER_ACCOUNTS);
-            SendMessageA(combo, CB_SETCURSEL, SendMessageA(combo, CB_FINDSTRINGEXACT, -1, (LPARAM)entry.c_str()), 0);
-            SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_MYUSER_ACCOUNTS, CBN_CLOSEUP), (LPARAM)combo);
+            Pick(dialog, entry);
             EXPECT_EQ(Text(dialog, IDC_MYUSER_USER), user);
             EXPECT_EQ(Text(dialog, IDC_MYUSER_HOST), host);
             EXPECT_EQ(Boxes(dialog), "YNNNNNNNNNYNNNYNYNNNYNNNNNYY");
@@ -241,119 +215,96 @@ TEST(MySqlUserManager, CreatesChangesAndDeletesAnAccountOnTheServer)
 // Every box read from its own column, on the server's own table and on one of the current MySQL
 // layout: five accounts whose privilege values together give each of the 28 boxes a pattern of its
 // own (the first alternates), so a box read from any other column shows. Names load whole: a user
-// holding "@" splits at the last one, and a name longer than its field is refused, never cut.
+// holding "@" splits at the last one, and a name longer than its field is refused, never cut; the
+// longest names and passwords that can be typed arrive whole.
 TEST(MySqlUserManager, ReadsEveryBoxFromItsColumnOnEveryLayout)
 {
     TestServer server = ReadTestServer();
-    ASSERT_TRUE(server.error.empty()) << server.error;
     MySqlProbe probe(server);
-    ASSERT_TRUE(probe.Connected()) << probe.Error();
-    UseTestServer(server);
+    ASSERT_TRUE(probe.Connected()) << server.error << probe.Error();
+    CopyText(session.mysqlDataSource, server.dsn.c_str());
+    CopyText(session.mysqlUser, server.user.c_str());
+    CopyText(session.mysqlPassword, server.password.c_str());
     const bool classic = EnvironmentValue("MV_EXPECT_FORM") == "classic";
+    const std::string ours = "User like 'mvbits%' or User like 'anna@%' or User like 'mvlong%' or User like 'ppp%'";
+    probe.Exec(classic ? "delete from mysql.user where " + ours : "delete from mysql.global_priv where " + ours);
+    probe.Exec("flush privileges");
     auto pattern = [](int account) {
         std::string letters;
         for (int box = 0; box < 28; box++) letters += (box + 1) >> account & 1 ? 'Y' : 'N';
         return letters;
     };
-    // The privilege columns of a table in the order of its layout, which the boxes follow.
-    auto privilegeColumns = [&](const std::string& schema) {
-        std::vector<std::string> names;
-        for (const auto& row : probe.Rows("select COLUMN_NAME from information_schema.COLUMNS where TABLE_SCHEMA = '" +
-                                          schema + "' and TABLE_NAME = 'user' and COLUMN_NAME like '%\\_priv' "
-                                          "order by ORDINAL_POSITION limit 28"))
-            names.push_back(row[0]);
-        return names;
-    };
-    auto insertRow = [&](const std::string& table, const std::vector<std::string>& columns, const std::string& user,
-                         const std::string& letters) {
-        std::string names = "Host, User", values = "'%', '" + Quoted(user) + "'";
-        if (table == "mysql.user") names += ", ssl_cipher, x509_issuer, x509_subject", values += ", '', '', ''";
+    // The privilege columns in the order of the layout, which the boxes follow; the current MySQL
+    // layout has them from the third column on, and one more after them.
+    std::vector<std::string> columns;
+    for (const auto& row : probe.Rows("select COLUMN_NAME from information_schema.COLUMNS where TABLE_SCHEMA = 'mysql' "
+                                      "and TABLE_NAME = 'user' and COLUMN_NAME like '%\\_priv' order by ORDINAL_POSITION"))
+        if (columns.size() < 28) columns.push_back(row[0]);
+    std::string layout = "Host char(255) not null default '', User char(32) not null default ''";
+    for (const std::string& column : columns) layout += ", " + column + " enum('N','Y') not null default 'N'";
+    probe.Exec("drop database if exists mv_current");
+    ASSERT_TRUE(probe.Exec("create database mv_current") &&
+                probe.Exec("create table mv_current.user (" + layout + ", Create_tablespace_priv enum('N','Y') not null "
+                           "default 'Y', authentication_string text, primary key (Host, User))")) << probe.Error();
+    auto insert = [&](const std::string& table, const std::string& user, const std::string& letters) {
+        std::string names = "Host, User", values = "'%', '" + user + "'";
         for (size_t i = 0; i < columns.size(); i++) names += ", " + columns[i], values += ", '" + letters.substr(i, 1) + "'";
+        if (table == "mysql.user") names += ", ssl_cipher, x509_issuer, x509_subject", values += ", '', '', ''";
         return probe.Exec("insert into " + table + " (" + names + ") values (" + values + ")");
     };
-    probe.Exec(classic ? "delete from mysql.user where User like 'mvbits%' or User like 'anna@%'"
-                       : "delete from mysql.global_priv where User like 'mvbits%' or User like 'anna@%' or User like 'mvlong%'");
-    probe.Exec("drop database if exists mv_current");
-    // The current MySQL layout: no Password column, privileges from the third column on.
-    std::string layout = "create table mv_current.user (Host char(255) not null default '', User char(32) not null "
-                         "default ''";
-    for (const char* name : {"Select", "Insert", "Update", "Delete", "Create", "Drop", "Reload", "Shutdown", "Process",
-                             "File", "Grant", "References", "Index", "Alter", "Show_db", "Super", "Create_tmp_table",
-                             "Lock_tables", "Execute", "Repl_slave", "Repl_client", "Create_view", "Show_view",
-                             "Create_routine", "Alter_routine", "Create_user", "Event", "Trigger",
-                             "Create_tablespace"})
-        layout += std::string(", ") + name + "_priv enum('N','Y') not null default '" +
-                  (strcmp(name, "Create_tablespace") == 0 ? "Y" : "N") + "'";
-    layout += ", ssl_type enum('','ANY','X509','SPECIFIED') not null default '', plugin char(64) not null default "
-              "'caching_sha2_password', authentication_string text, primary key (Host, User))";
-    ASSERT_TRUE(probe.Exec("create database mv_current") && probe.Exec(layout)) << probe.Error();
-    auto currentColumns = privilegeColumns("mv_current");
-    ASSERT_EQ(currentColumns.size(), 28u);
     for (int account = 0; account < 5; account++) {
         const std::string user = "mvbits" + std::to_string(account);
-        ASSERT_TRUE(insertRow("mv_current.user", currentColumns, user, pattern(account))) << probe.Error();
-        if (classic) {
-            ASSERT_TRUE(insertRow("mysql.user", privilegeColumns("mysql"), user, pattern(account))) << probe.Error();
-        } else {
-            // The view shows bit n of the account's access mask as its column 4 + n.
-            long mask = 0;
-            for (int box = 0; box < 28; box++) mask |= (pattern(account)[box] == 'Y' ? 1L : 0L) << box;
-            ASSERT_TRUE(probe.Exec("create user '" + user + "'@'%'") &&
-                        probe.Exec("update mysql.global_priv set Priv = json_set(Priv, '$.access', " +
-                                   std::to_string(mask) + ") where User = '" + user + "'")) << probe.Error();
-        }
+        // The stock server's view shows bit n of the account's access mask as privilege column n.
+        long mask = 0;
+        for (int box = 0; box < 28; box++) mask |= (pattern(account)[box] == 'Y' ? 1L : 0L) << box;
+        ASSERT_TRUE(insert("mv_current.user", user, pattern(account)) &&
+                    (classic ? insert("mysql.user", user, pattern(account))
+                             : probe.Exec("create user '" + user + "'@'%'") &&
+                                   probe.Exec("update mysql.global_priv set Priv = json_set(Priv, '$.access', " +
+                                              std::to_string(mask) + ") where User = '" + user + "'"))) << probe.Error();
     }
-    ASSERT_TRUE(classic ? insertRow("mysql.user", privilegeColumns("mysql"), "anna@firm", pattern(0))
-                        : probe.Exec("create user 'anna@firm'@'%'")) << probe.Error();
-    // Longer than any server lets an account be named, put straight into the stock server's table.
-    if (!classic) {
-        ASSERT_TRUE(probe.Exec("insert into mysql.global_priv (Host, User) values ('%', '" + std::string("mvlong") +
-                               std::string(80, 'x') + "')")) << probe.Error();
-    }
+    // A user name holding "@", and (straight into the stock server's table) one longer than any server allows.
+    ASSERT_TRUE(classic ? insert("mysql.user", "anna@firm", pattern(0))
+                        : probe.Exec("create user 'anna@firm'@'%'") &&
+                              probe.Exec("insert into mysql.global_priv (Host, User) values ('%', 'mvlong" +
+                                         std::string(80, 'x') + "')")) << probe.Error();
     ASSERT_TRUE(probe.Exec("flush privileges")) << probe.Error();
 
     MessageBoxCapture boxes;
     for (const char* table : {mysqlAccountTable, "`mv_current`.`user`"}) {
         SCOPED_TRACE(table);
         mysqlUserManagerTable = table;
-        RunUserManager([&](HWND dialog) {
-            for (int account = 0; account < 5; account++) {
-                Click(dialog, account % 2 ? IDC_MYUSER_CHECK_ALL : IDC_MYUSER_CLEAR_ALL);
-                Pick(dialog, "mvbits" + std::to_string(account) + "@%");
-                EXPECT_EQ(Boxes(dialog), pattern(account)) << "account " << account;
-            }
-            if (table != mysqlAccountTable) return;
-            Pick(dialog, "anna@firm@%");
-            EXPECT_EQ(Text(dialog, IDC_MYUSER_USER) + "|" + Text(dialog, IDC_MYUSER_HOST), "anna@firm|%");
-            EXPECT_EQ(Boxes(dialog), classic ? pattern(0) : std::string(28, 'N'));
-            EXPECT_EQ(boxes.Count(), 0u);
-            if (!classic) {
-                Pick(dialog, "mvlong" + std::string(80, 'x') + "@%");
-                ASSERT_EQ(boxes.Count(), 1u);
-                EXPECT_EQ(boxes.Boxes()[0].caption, "Figyelem");
-                EXPECT_EQ(Text(dialog, IDC_MYUSER_USER), "anna@firm");
-                boxes.Clear();
-            }
-
-            // What can be typed is what is sent: the longest user name and password arrive whole.
-            for (int id : {IDC_MYUSER_USER, IDC_MYUSER_HOST, IDC_MYUSER_PASSWORD, IDC_MYUSER_RETYPE}) {
-                SetText(dialog, id, "");
-                TypeText(dialog, id, std::string(300, id == IDC_MYUSER_HOST ? 'h' : 'p'));
-            }
-            EXPECT_EQ(Text(dialog, IDC_MYUSER_USER).size(), 80u);
-            EXPECT_EQ(Text(dialog, IDC_MYUSER_HOST).size(), 255u);
-            EXPECT_EQ(Text(dialog, IDC_MYUSER_PASSWORD).size(), 128u);
-            SetText(dialog, IDC_MYUSER_HOST, "%");
-            Click(dialog, IDC_MYUSER_CREATE);
-            EXPECT_EQ(boxes.Count(), 0u);
-            EXPECT_EQ(probe.Value("select Password = password('" + std::string(128, 'P') + "') from mysql.user where "
-                                  "User = '" + std::string(80, 'p') + "'"), "1");
+        RunDialog("MYSQL_BACKUP", HostProc, 0, [&](HWND menuOwner) {
+            OnNextDialog([&](HWND dialog) {
+                for (int account = 0; account < 5; account++) {
+                    Click(dialog, account % 2 ? IDC_MYUSER_CHECK_ALL : IDC_MYUSER_CLEAR_ALL);
+                    Pick(dialog, "mvbits" + std::to_string(account) + "@%");
+                    EXPECT_EQ(Boxes(dialog), pattern(account)) << "account " << account;
+                }
+                if (table == mysqlAccountTable) {
+                    Pick(dialog, "anna@firm@%");
+                    EXPECT_EQ(Text(dialog, IDC_MYUSER_USER) + "|" + Text(dialog, IDC_MYUSER_HOST), "anna@firm|%");
+                    Pick(dialog, "mvlong" + std::string(80, 'x') + "@%");
+                    EXPECT_EQ(boxes.Count(), classic ? 0u : 1u);
+                    EXPECT_EQ(Text(dialog, IDC_MYUSER_USER), "anna@firm");
+                    boxes.Clear();
+                    for (int id : {IDC_MYUSER_USER, IDC_MYUSER_HOST, IDC_MYUSER_PASSWORD, IDC_MYUSER_RETYPE})
+                        SetText(dialog, id, ""), TypeText(dialog, id, std::string(300, 'p'));
+                    EXPECT_EQ(Text(dialog, IDC_MYUSER_HOST).size(), 255u);
+                    SetText(dialog, IDC_MYUSER_HOST, "%");
+                    Click(dialog, IDC_MYUSER_CREATE);
+                    EXPECT_EQ(boxes.Count(), 0u);
+                    EXPECT_EQ(probe.Value("select Password = password('" + std::string(128, 'P') + "') from mysql.user "
+                                          "where User = '" + std::string(80, 'p') + "'"), "1");
+                }
+                Click(dialog, IDC_MYUSER_EXIT);
+            });
+            ShowMySqlUserManager(menuOwner);
+            EndDialog(menuOwner, 0);
         });
     }
     mysqlUserManagerTable = mysqlAccountTable;
-    probe.Exec(classic ? "delete from mysql.user where User like 'mvbits%' or User like 'anna@%' or User like 'ppp%'"
-                       : "delete from mysql.global_priv where User like 'mvbits%' or User like 'anna@%' or "
-                         "User like 'mvlong%' or User like 'ppp%'");
+    probe.Exec(classic ? "delete from mysql.user where " + ours : "delete from mysql.global_priv where " + ours);
     probe.Exec("flush privileges");
     probe.Exec("drop database mv_current");
 }

@@ -21,34 +21,22 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-#include <wchar.h>
 
 #include <string>
-#include <vector>
 
 namespace {
 
-typedef char*(CDECL* UnixFileName)(const WCHAR*);
-
 std::string Utf8(const std::wstring& text)
 {
-    int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string result(size > 0 ? size - 1 : 0, '\0');
-    if (size > 1) WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &result[0], size, nullptr, nullptr);
-    return result;
+    char buffer[32768];
+    int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, buffer, sizeof buffer, nullptr, nullptr);
+    return size > 0 ? buffer : "";
 }
 
-std::wstring Wide(const std::string& text)
-{
-    int size = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, nullptr, 0);
-    std::wstring result(size > 0 ? size - 1 : 0, L'\0');
-    if (size > 1) MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, &result[0], size);
-    return result;
-}
-
-// The host path of a Windows path; empty when Wine cannot tell.
+// The host path of a Windows path (wine_get_unix_file_name); empty when Wine cannot tell.
 std::string HostPath(const std::wstring& path)
 {
+    typedef char*(CDECL * UnixFileName)(const WCHAR*);
     static auto convert = reinterpret_cast<UnixFileName>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
     char* unix = convert ? convert(path.c_str()) : nullptr;
@@ -65,14 +53,21 @@ std::string ShellWord(const std::string& text)
     return word + "'";
 }
 
-int Record(int argc, char** argv, const char* file)
+// A text of the environment, or fallback.
+std::wstring Setting(const wchar_t* name, const wchar_t* fallback)
 {
-    FILE* out = fopen(file, "ab");
+    const wchar_t* value = _wgetenv(name);
+    return value && *value ? value : fallback;
+}
+
+int Record(int argc, char** argv, const std::wstring& file)
+{
+    FILE* out = _wfopen(file.c_str(), L"ab");
     if (!out) return 3;
     for (int i = 1; i < argc; i++) fwrite(argv[i], 1, strlen(argv[i]) + 1, out);
     fputc('\n', out);
     fclose(out);
-    int status = atoi(getenv("MV_MYSQLDUMP_STATUS") ? getenv("MV_MYSQLDUMP_STATUS") : "0");
+    int status = _wtoi(Setting(L"MV_MYSQLDUMP_STATUS", L"0").c_str());
     printf(status ? "-- MariaDB dump\n" : "-- Dump completed\n");
     return status;
 }
@@ -81,77 +76,62 @@ int Forward()
 {
     int argc = 0;
     LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
-    WCHAR program[MAX_PATH] = L"Z:\\usr\\bin\\mariadb-dump";
-    DWORD length = GetEnvironmentVariableW(L"MV_MYSQLDUMP_PROGRAM", program, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) wcscpy(program, L"Z:\\usr\\bin\\mariadb-dump");
-    WCHAR port[16] = L"";
-    length = GetEnvironmentVariableW(L"MYSQL_TCP_PORT", port, 16);
-    if (length >= 16) port[0] = 0;
-
-    std::string command = ShellWord(HostPath(program));
-    bool portGiven = !port[0];
-    for (int i = 1; argv && i < argc; i++) {
-        std::wstring argument = argv[i];
-        if (!portGiven && argument.rfind(L"--defaults", 0) != 0 && argument.rfind(L"--no-defaults", 0) != 0) {
+    const std::wstring port = Setting(L"MYSQL_TCP_PORT", L"");
+    std::string command = ShellWord(HostPath(Setting(L"MV_MYSQLDUMP_PROGRAM", L"Z:\\usr\\bin\\mariadb-dump")));
+    bool portGiven = port.empty();
+    for (int i = 1; i <= argc; i++) {
+        std::wstring argument = i < argc ? argv[i] : L"";
+        if (!portGiven && (i == argc || argument.rfind(L"--defaults", 0) != 0)) {
             command += " " + ShellWord("--port=" + Utf8(port));
             portGiven = true;
         }
+        if (i == argc) break;
+        size_t value = argument.find(L'=') + 1;
         std::string word = Utf8(argument);
-        size_t equals = argument.find(L'=');
-        if (argument.rfind(L"--", 0) == 0 && equals != std::wstring::npos && argument.size() > equals + 3 &&
-            argument[equals + 2] == L':' && argument[equals + 3] == L'\\')
-            word = Utf8(argument.substr(0, equals + 1)) + HostPath(argument.substr(equals + 1));
+        if (argument.rfind(L"--", 0) == 0 && value > 0 && argument.size() > value + 2 &&
+            argument.compare(value + 1, 2, L":\\") == 0)
+            word = Utf8(argument.substr(0, value)) + HostPath(argument.substr(value));
         command += " " + ShellWord(word);
     }
-    if (!portGiven) command += " " + ShellWord("--port=" + Utf8(port));
     LocalFree(argv);
 
+    // The script runs the dump and then leaves its status in a file, renamed into place whole.
     WCHAR folder[MAX_PATH];
-    if (!GetTempPathW(MAX_PATH, folder)) return 2;
+    GetTempPathW(MAX_PATH, folder);
     std::wstring base = std::wstring(folder) + L"mvforward-" + std::to_wstring(GetCurrentProcessId());
     std::wstring script = base + L".sh", status = base + L".status";
-    std::string hostStatus = HostPath(status);
-    std::string text = command + "\necho $? > " + ShellWord(hostStatus + ".part") + " && mv " +
-                       ShellWord(hostStatus + ".part") + " " + ShellWord(hostStatus) + "\n";
+    std::string part = ShellWord(HostPath(status) + ".part");
+    std::string text = command + "\necho $? > " + part + " && mv " + part + " " + ShellWord(HostPath(status)) + "\n";
     DeleteFileW(status.c_str());
-    HANDLE file = CreateFileW(script.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    bool ready = file != INVALID_HANDLE_VALUE && WriteFile(file, text.data(), text.size(), &written, nullptr) &&
-                 written == text.size();
-    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
-
-    std::wstring line = L"\"Z:\\bin\\sh\" \"" + Wide(HostPath(script)) + L"\"";
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
+    FILE* out = _wfopen(script.c_str(), L"wb");
+    bool ready = out && fwrite(text.data(), 1, text.size(), out) == text.size();
+    if (out) fclose(out);
+    std::string hostScript = HostPath(script);
+    std::wstring line = L"\"Z:\\bin\\sh\" \"" + std::wstring(hostScript.begin(), hostScript.end()) + L"\"";
+    STARTUPINFOW startup = {sizeof startup};
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
     startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
     startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
     PROCESS_INFORMATION process = {};
-    if (!ready || !CreateProcessW(L"Z:\\bin\\sh", &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                                  &process)) {
-        fprintf(stderr, "mysqldump forwarder: cannot start the dump (error %lu)\n", GetLastError());
-        DeleteFileW(script.c_str());
-        return 2;
-    }
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    // The script's status file appears when the dump program has ended (at most ten minutes).
     int code = 2;
-    for (int waited = 0; waited < 600000; waited += 20) {
-        FILE* result = _wfopen(status.c_str(), L"r");
-        if (result) {
-            if (fscanf(result, "%d", &code) != 1) code = 2;
-            fclose(result);
-            break;
+    if (ready && CreateProcessW(L"Z:\\bin\\sh", &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+                                &process)) {
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+        FILE* result = nullptr;
+        for (int waited = 0; !result && waited < 600000; waited += 20) {
+            if (!(result = _wfopen(status.c_str(), L"r"))) Sleep(20);
         }
-        Sleep(20);
+        if (!result || fscanf(result, "%d", &code) != 1) code = 2;
+        if (result) fclose(result);
+    } else {
+        fprintf(stderr, "mysqldump forwarder: cannot start the dump (error %lu)\n", GetLastError());
     }
     DeleteFileW(script.c_str());
     DeleteFileW(status.c_str());
-    char done[MAX_PATH];
-    length = GetEnvironmentVariableA("MV_MYSQLDUMP_DONE", done, sizeof done);
-    FILE* log = length > 0 && length < sizeof done ? fopen(done, "ab") : nullptr;
+    std::wstring done = Setting(L"MV_MYSQLDUMP_DONE", L"");
+    FILE* log = done.empty() ? nullptr : _wfopen(done.c_str(), L"ab");
     if (log) fprintf(log, "%d\n", code), fclose(log);
     return code;
 }
@@ -160,8 +140,6 @@ int Forward()
 
 int main(int argc, char** argv)
 {
-    char record[MAX_PATH];
-    DWORD length = GetEnvironmentVariableA("MV_MYSQLDUMP_RECORD", record, sizeof record);
-    if (length > 0 && length < sizeof record) return Record(argc, argv, record);
-    return Forward();
+    std::wstring record = Setting(L"MV_MYSQLDUMP_RECORD", L"");
+    return record.empty() ? Forward() : Record(argc, argv, record);
 }
