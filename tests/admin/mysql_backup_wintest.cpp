@@ -4,8 +4,6 @@
 #include "admin/admin_ids.h"
 #include "admin/admin_menu.h"
 #include "admin/admin_tools.h"
-#include "admin/mysql_admin_connection.h"
-#include "admin/mysql_backup.h"
 #include "admin/mysql_backup_files.h"
 #include "config/session.h"
 #include "support/bounded_text.h"
@@ -24,6 +22,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -79,10 +78,13 @@ TEST(MySqlBackupBatch, EveryValueReachesTheDumpProgramExactly)
     ASSERT_TRUE(CopyFileA((std::string("Z:") + MV_MYSQLDUMP_FORWARDER).c_str(), scratch.PathOf("mysqldump.exe").c_str(), FALSE));
     HostileValues values("batch line");
     const std::string notInNames = "\\/:*?\"<>|\t";
-    std::vector<std::string> records, optionFiles, dated, temporary;
+    struct Run {
+        std::string tag, line, record, optionFile, dated, temporary;
+    };
+    std::vector<Run> runs;
     std::string batch;
     int refused = 0;
-    for (int n = 0; static_cast<int>(records.size()) < values.count; n++) {
+    for (int n = 0; static_cast<int>(runs.size()) < values.count; n++) {
         // One run in ten may hold what the console cannot show; the others keep to what it can.
         const std::string lacking = values.Below(10) == 0 ? "" : consoleLacks;
         const std::string server = values.Below(6) == 0 ? std::string(values.Below(3), ' ') : values.Value(15, lacking);
@@ -99,36 +101,51 @@ TEST(MySqlBackupBatch, EveryValueReachesTheDumpProgramExactly)
             refused++;
             continue;
         }
-        ASSERT_TRUE(WriteBytes(options, "[client]\r\n"));
         batch += line;
         std::string record = "--defaults-extra-file=" + options + '\0';
         if (server.find_first_not_of(' ') != std::string::npos) record += "-h" + std::string(1, '\0') + server + '\0';
         record += "-u" + std::string(1, '\0') + user + '\0' + (database[0] == '-' ? "--" + std::string(1, '\0') : "");
-        records.push_back(record + database + '\0');
-        optionFiles.push_back(options);
-        dated.push_back(file + "-20260307");
-        temporary.push_back(file + "-20260307." + tag + ".tmp");
+        runs.push_back({tag, line, record + database + '\0', options, file + "-20260307", file + "-20260307." + tag + ".tmp"});
     }
-    std::cout << records.size() << " runs, " << refused << " refused" << std::endl;
+    std::cout << runs.size() << " runs, " << refused << " refused" << std::endl;
+    // Runs lines through the command interpreter and files each call under the tag its option file
+    // names ("...\o<tag>_...").
     const std::string record = scratch.PathOf("arguments.bin"), console = scratch.PathOf("console.txt");
     SetEnvironmentVariableA("MV_MYSQLDUMP_RECORD", record.c_str());
-    ASSERT_TRUE(WriteBytes(scratch.PathOf("backup_mysql.bat"), batch) && RunBatch(scratch.path, "backup_mysql.bat"));
-    std::string recorded = ReadBytes(record);
-    std::vector<std::string> calls;
-    for (size_t start = 0, end; (end = recorded.find('\n', start)) != std::string::npos; start = end + 1)
-        calls.push_back(recorded.substr(start, end - start));
-    ASSERT_EQ(calls.size(), records.size()) << ReadBytes(console);
-    for (size_t i = 0; i < records.size(); i++) {
-        EXPECT_EQ(Hex(calls[i]), Hex(records[i])) << "run " << i << ", MV_HOSTILE_SEED=" << values.seed;
-        EXPECT_EQ(ReadBytes(dated[i]).substr(0, 17), "-- Dump completed") << "run " << i;
-        EXPECT_FALSE(PathExists(temporary[i]) || PathExists(optionFiles[i])) << "run " << i;
+    std::map<std::string, std::vector<std::string>> calls;
+    auto runLines = [&](const std::string& lines) {
+        for (const Run& run : runs)
+            if (!calls.count(run.tag)) WriteBytes(run.optionFile, "[client]\r\n");
+        DeleteFileA(record.c_str());
+        bool ran = WriteBytes(scratch.PathOf("backup_mysql.bat"), lines) && RunBatch(scratch.path, "backup_mysql.bat");
+        std::string recorded = ReadBytes(record);
+        for (size_t start = 0, end; (end = recorded.find('\n', start)) != std::string::npos; start = end + 1) {
+            size_t at = recorded.find("\\o", start) + 2;
+            calls[recorded.substr(at, recorded.find('_', at) - at)].push_back(recorded.substr(start, end - start));
+        }
+        return ran;
+    };
+    ASSERT_TRUE(runLines(batch));
+    // Under load Wine now and then fails to start a program ("Can't recognize ..."): such a run goes once more.
+    std::string again;
+    for (const Run& run : runs)
+        if (!calls.count(run.tag)) again += run.line;
+    ASSERT_TRUE(again.empty() || runLines(again)) << again;
+    EXPECT_EQ(calls.size(), runs.size()) << ReadBytes(console);
+    for (const Run& run : runs) {
+        std::vector<std::string> got = calls[run.tag];
+        EXPECT_EQ(got.size() == 1 ? Hex(got[0]) : std::to_string(got.size()) + " calls", Hex(run.record))
+            << "run " << run.tag << ", MV_HOSTILE_SEED=" << values.seed;
+        EXPECT_EQ(ReadBytes(run.dated).substr(0, 17), "-- Dump completed") << "run " << run.tag;
+        EXPECT_FALSE(PathExists(run.temporary) || PathExists(run.optionFile)) << "run " << run.tag;
     }
     EXPECT_EQ(ReadBytes(console), "");
 
     // A dump that fails part-way leaves the earlier dump of the same name as it was, removes its
     // temporary file and the option file, and the console shows the failure until a key is pressed.
-    ASSERT_TRUE(WriteBytes(optionFiles[0], "[client]\r\n") && WriteBytes(dated[0], "earlier dump"));
-    ASSERT_TRUE(WriteBytes(scratch.PathOf("failing.bat"), batch.substr(0, batch.find('\n') + 1)));
+    const Run& earlier = runs[0];
+    ASSERT_TRUE(WriteBytes(earlier.optionFile, "[client]\r\n") && WriteBytes(earlier.dated, "earlier dump"));
+    ASSERT_TRUE(WriteBytes(scratch.PathOf("failing.bat"), earlier.line));
     SetEnvironmentVariableA("MV_MYSQLDUMP_STATUS", "2");
     char message[64];
     CharToOemA("A mentés sikertelen!", message);
@@ -143,8 +160,8 @@ TEST(MySqlBackupBatch, EveryValueReachesTheDumpProgramExactly)
     SetEnvironmentVariableA("MV_MYSQLDUMP_RECORD", nullptr);
     SetEnvironmentVariableA("MV_MYSQLDUMP_STATUS", nullptr);
     EXPECT_TRUE(waited) << ReadBytes(console);
-    EXPECT_EQ(ReadBytes(dated[0]), "earlier dump");
-    EXPECT_FALSE(PathExists(temporary[0]) || PathExists(optionFiles[0]));
+    EXPECT_EQ(ReadBytes(earlier.dated), "earlier dump");
+    EXPECT_FALSE(PathExists(earlier.temporary) || PathExists(earlier.optionFile));
 }
 
 INT_PTR CALLBACK HostProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
@@ -215,9 +232,8 @@ TEST(MySqlBackupDialog, ListsTheServersDatabasesAndKeepsThePasswordInAPrivateFil
     RunDialog("MYSQL_BACKUP", HostProc, 0, [&](HWND menuOwner) {
         OnNextDialog([&](HWND dialog) {
             EXPECT_EQ(ComboItems(dialog, IDC_MYBACKUP_DATABASE), databases);
-            HWND combo = GetDlgItem(dialog, IDC_MYBACKUP_DATABASE);
-            auto pick = [&](const std::string& name) {
-                SendMessageA(combo, CB_SETCURSEL, SendMessageA(combo, CB_FINDSTRINGEXACT, -1, (LPARAM)name.c_str()), 0);
+            auto pick = [&](const char* name) {
+                SendDlgItemMessageA(dialog, IDC_MYBACKUP_DATABASE, CB_SELECTSTRING, -1, (LPARAM)name);
             };
             pick("mv\nbreak");
             SetText(dialog, IDC_MYBACKUP_FILE, start.PathOf("x.sql"));
@@ -238,7 +254,6 @@ TEST(MySqlBackupDialog, ListsTheServersDatabasesAndKeepsThePasswordInAPrivateFil
     EXPECT_EQ(started, std::vector<std::string>{"backup_mysql.bat"});
     std::string line = ReadBytes(start.PathOf("backup_mysql.bat"));
     EXPECT_EQ(line.find(server.password), std::string::npos) << line;
-    EXPECT_EQ(line.find(" -p"), std::string::npos) << line;
     auto names = optionFiles();
     ASSERT_EQ(names.size(), 1u);
     const std::string optionFile = temporary + names[0];
