@@ -42,7 +42,8 @@ fail() {
 log_tail() {
   local file=$1
   if [ -f "$file" ]; then
-    echo "--- last lines of $file:" >&2
+    echo "--- errors and last lines of $file:" >&2
+    grep -i "error" "$file" | head -n 10 >&2 || true
     tail -n 25 "$file" >&2
   fi
 }
