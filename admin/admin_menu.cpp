@@ -2,6 +2,7 @@
 
 #include "admin/admin_ids.h"
 #include "admin/admin_tools.h"
+#include "admin/mysql_backup_files.h"
 
 #include <stdint.h>
 
@@ -71,4 +72,9 @@ void OpenOdbcAdministrator(HWND mainWindow)
     } else if (WinExec("odbcad32.exe", SW_SHOWNORMAL) < 32) {
         MessageBoxA(mainWindow, "Az odbcad32.exe betöltése sikertelen.", "Hibaüzenet", MB_TASKMODAL);
     }
+}
+
+void CloseAdminTools()
+{
+    RemoveMySqlOptionFiles();
 }

@@ -17,3 +17,7 @@ void ShowAdminMenu(HWND mainWindow, const RECT& anchor);
 
 // The platform's ODBC data source administrator.
 void OpenOdbcAdministrator(HWND mainWindow);
+
+// The tools' exit step: removes what they left for the run (the MySQL backup's option files, which
+// hold the password, should a batch not have removed its own).
+void CloseAdminTools();

@@ -7,37 +7,37 @@
 #include <initializer_list>
 
 const MySqlPrivilege mysqlPrivileges[mysqlPrivilegeCount] = {
-    {401, "Select", 4, "Select_priv", "SELECT"},
-    {402, "Insert", 5, "Insert_priv", "INSERT"},
-    {403, "Update", 6, "Update_priv", "UPDATE"},
-    {404, "Delete", 7, "Delete_priv", "DELETE"},
-    {405, "Create", 8, "Create_priv", "CREATE"},
-    {406, "Drop", 9, "Drop_priv", "DROP"},
-    {407, "Reload", 10, "Reload_priv", "RELOAD"},
-    {408, "Shutdown", 11, "Shutdown_priv", "SHUTDOWN"},
-    {409, "Process", 12, "Process_priv", "PROCESS"},
-    {410, "File", 13, "File_priv", "FILE"},
-    {411, "Grant", 14, "Grant_priv", "GRANT OPTION"},
-    {412, "References", 15, "References_priv", "REFERENCES"},
-    {413, "Index", 16, "Index_priv", "INDEX"},
-    {414, "Alter", 17, "Alter_priv", "ALTER"},
-    {415, "Show db", 18, "Show_db_priv", "SHOW DATABASES"},
-    {416, "Super priv", 19, "Super_priv", "SUPER"},
-    {417, "Create tmp table", 20, "Create_tmp_table_priv", "CREATE TEMPORARY TABLES"},
-    {418, "Lock table", 21, "Lock_tables_priv", "LOCK TABLES"},
-    {419, "Execute", 22, "Execute_priv", "EXECUTE"},
-    {420, "Repl.save", 23, "Repl_slave_priv", "REPLICATION SLAVE"},
-    {421, "Repl.client", 24, "Repl_client_priv", "REPLICATION CLIENT"},
-    {422, "Create view", 25, "Create_view_priv", "CREATE VIEW"},
-    {423, "Show view", 26, "Show_view_priv", "SHOW VIEW"},
-    {424, "Create routine", 27, "Create_routine_priv", "CREATE ROUTINE"},
-    {425, "Alter routine", 28, "Alter_routine_priv", "ALTER ROUTINE"},
-    {426, "Create user", 29, "Create_user_priv", "CREATE USER"},
-    {427, "Event", 30, nullptr, nullptr},
-    {428, "Trigger", 31, nullptr, nullptr},
+    {401, "Select", "Select_priv", "SELECT"},
+    {402, "Insert", "Insert_priv", "INSERT"},
+    {403, "Update", "Update_priv", "UPDATE"},
+    {404, "Delete", "Delete_priv", "DELETE"},
+    {405, "Create", "Create_priv", "CREATE"},
+    {406, "Drop", "Drop_priv", "DROP"},
+    {407, "Reload", "Reload_priv", "RELOAD"},
+    {408, "Shutdown", "Shutdown_priv", "SHUTDOWN"},
+    {409, "Process", "Process_priv", "PROCESS"},
+    {410, "File", "File_priv", "FILE"},
+    {411, "Grant", "Grant_priv", "GRANT OPTION"},
+    {412, "References", "References_priv", "REFERENCES"},
+    {413, "Index", "Index_priv", "INDEX"},
+    {414, "Alter", "Alter_priv", "ALTER"},
+    {415, "Show db", "Show_db_priv", "SHOW DATABASES"},
+    {416, "Super priv", "Super_priv", "SUPER"},
+    {417, "Create tmp table", "Create_tmp_table_priv", "CREATE TEMPORARY TABLES"},
+    {418, "Lock table", "Lock_tables_priv", "LOCK TABLES"},
+    {419, "Execute", "Execute_priv", "EXECUTE"},
+    {420, "Repl.save", "Repl_slave_priv", "REPLICATION SLAVE"},
+    {421, "Repl.client", "Repl_client_priv", "REPLICATION CLIENT"},
+    {422, "Create view", "Create_view_priv", "CREATE VIEW"},
+    {423, "Show view", "Show_view_priv", "SHOW VIEW"},
+    {424, "Create routine", "Create_routine_priv", "CREATE ROUTINE"},
+    {425, "Alter routine", "Alter_routine_priv", "ALTER ROUTINE"},
+    {426, "Create user", "Create_user_priv", "CREATE USER"},
+    {427, "Event", "Event_priv", nullptr},
+    {428, "Trigger", "Trigger_priv", nullptr},
 };
 
-const char* const mysqlAccountListStatement = "select * from `mysql`.`user`";
+const char* const mysqlAccountTable = "`mysql`.`user`";
 const char* const mysqlAccountFormStatement =
     "select `TABLE_TYPE`, (select count(*) from `information_schema`.`COLUMNS` where `TABLE_SCHEMA` = 'mysql'"
     " and `TABLE_NAME` = 'user' and `COLUMN_NAME` = 'Password') as `PASSWORD_COLUMNS`"
@@ -46,7 +46,8 @@ const char* const mysqlFlushStatement = "flush privileges";
 
 namespace {
 
-const char* const accountQueryFormat = "select * from `mysql`.`user` where `user` = '%s' and `host` = '%s'";
+const char* const accountListFormat = "select * from %s";
+const char* const accountQueryFormat = "select * from %s where `user` = '%s' and `host` = '%s'";
 const char* const classicDeleteFormat = "delete from `mysql`.`%s` where `user` = '%s' and `host` = '%s'";
 const char* const classicPasswordFormat = "`Password` = password('%s'),";
 
@@ -73,7 +74,7 @@ const char* const classicCreateFormat =
     ", '%s', '%s', '%s', '%s', '%s', '%s', '%s', '%s', '%s', '%s', '%s', '%s', '%s', '%s', '%s'"
     ", '%s', '%s', '%s', '%s', '%s', '', '', '')";
 
-const size_t valueCapacity = 2 * 64 + 1;  // a 63-character field with every character doubled
+const size_t valueCapacity = 2 * mysqlHostLimit + 1;  // the longest field with every character doubled
 
 // Fills each "%s" of format with the next of args; false when the result does not fit.
 bool Format(char* target, size_t capacity, const char* format, const char* const* args, int count)
@@ -192,15 +193,36 @@ bool EscapeMySqlValue(const char* value, char* target, size_t capacity)
     return true;
 }
 
-bool BuildMySqlAccountQuery(const char* user, const char* host, char* target, size_t capacity)
+bool BuildMySqlAccountList(const char* table, char* target, size_t capacity)
+{
+    const char* args[] = {table};
+    return Format(target, capacity, accountListFormat, args, 1);
+}
+
+bool BuildMySqlAccountQuery(const char* table, const char* user, const char* host, char* target, size_t capacity)
 {
     Account account;
     if (!account.Set(user, host, "")) {
         if (capacity) target[0] = 0;
         return false;
     }
-    const char* args[] = {account.user, account.host};
-    return Format(target, capacity, accountQueryFormat, args, 2);
+    const char* args[] = {table, account.user, account.host};
+    return Format(target, capacity, accountQueryFormat, args, 3);
+}
+
+bool SplitMySqlAccountEntry(const char* entry, char* user, size_t userCapacity, char* host, size_t hostCapacity)
+{
+    if (userCapacity) user[0] = 0;
+    if (hostCapacity) host[0] = 0;
+    const char* at = entry ? strrchr(entry, '@') : nullptr;
+    if (!at) return false;
+    size_t userLength = static_cast<size_t>(at - entry);
+    if (userLength > static_cast<size_t>(mysqlUserLimit) || userLength >= userCapacity ||
+        strlen(at + 1) > static_cast<size_t>(mysqlHostLimit) || !TextFits(at + 1, hostCapacity))
+        return false;
+    CopyTextPart(user, userCapacity, entry, userLength);
+    CopyText(host, hostCapacity, at + 1);
+    return true;
 }
 
 bool BuildMySqlDelete(MySqlAccountForm form, const char* user, const char* host, MySqlStatements* out)

@@ -15,11 +15,19 @@
 const int mysqlPrivilegeCount = 28;
 const int mysqlWrittenPrivilegeCount = 26;
 
+// The longest account names any server keeps (user names: 80 on MariaDB, 32 on MySQL; host names:
+// 255 on MySQL 8.0.17 and MariaDB, 60 before) and the longest password the tool sends. The fields
+// take exactly this much, so what is typed or listed is what the statements name.
+const int mysqlUserLimit = 80;
+const int mysqlHostLimit = 255;
+const int mysqlPasswordLimit = 128;
+
 struct MySqlPrivilege {
     int checkBoxId;
     const char* caption;     // the check box's text
-    int readPosition;        // column of `mysql`.`user` it is loaded from, counted from 1
-    const char* column;      // grant-table column written by the classic form; null when never written
+    const char* column;      // column of `mysql`.`user`: read by this name on every layout (the
+                             // positions differ: current MySQL has no `Password` column), and
+                             // written by the classic form for the first 26
     const char* keyword;     // privilege of GRANT/REVOKE ON *.*; null when never written
 };
 
@@ -30,9 +38,11 @@ enum MySqlAccountForm {
     MySqlAccountStatements,
 };
 
-// The list of every account and the statement that decides the form (one row: TABLE_TYPE of
-// `mysql`.`user` and PASSWORD_COLUMNS, how many `Password` columns it has).
-extern const char* const mysqlAccountListStatement;
+// The grant table the accounts are read from.
+extern const char* const mysqlAccountTable;  // "`mysql`.`user`"
+
+// The statement that decides the form (one row: TABLE_TYPE of `mysql`.`user` and PASSWORD_COLUMNS,
+// how many `Password` columns it has).
 extern const char* const mysqlAccountFormStatement;
 extern const char* const mysqlFlushStatement;
 
@@ -54,8 +64,14 @@ struct MySqlStatements {
     char text[mysqlMaxStatements][mysqlStatementCapacity];
 };
 
-// The one account query; false when it does not fit.
-bool BuildMySqlAccountQuery(const char* user, const char* host, char* target, size_t capacity);
+// "select * from TABLE" for the list, and the one account query on table; false when it does not fit.
+bool BuildMySqlAccountList(const char* table, char* target, size_t capacity);
+bool BuildMySqlAccountQuery(const char* table, const char* user, const char* host, char* target, size_t capacity);
+
+// Splits a list entry "user@host" at its last "@" (a host never holds one; a user name may). False
+// when there is no "@" or a part is longer than its field (mysqlUserLimit, mysqlHostLimit): such an
+// entry is never cut, since a cut name names another account.
+bool SplitMySqlAccountEntry(const char* entry, char* user, size_t userCapacity, char* host, size_t hostCapacity);
 
 // granted: the 26 written check boxes in order, each 'Y' or 'N' (a text of 26 letters).
 // All return false (and count 0) when a statement does not fit.

@@ -3,7 +3,7 @@
 #include "admin/admin_ids.h"
 #include "admin/admin_tools.h"
 #include "admin/mysql_admin_connection.h"
-#include "admin/mysql_backup_line.h"
+#include "admin/mysql_backup_files.h"
 #include "config/scrambled_file.h"
 #include "db/odbc_cursor.h"
 #include "ui/dialog_utils.h"
@@ -20,17 +20,16 @@ const char* const mysqlBackupBatchName = "backup_mysql.bat";
 
 namespace {
 
-// The databases of the privilege table `db` of the data source's default database, backslashes
-// (the escapes of "_" and "%" in its patterns) dropped; a database with several rows is listed as
-// often.
+// The databases the server has, in its order, without its own schemas of views and statistics.
 void FillDatabaseList(HWND dialog)
 {
     OdbcConnection* connection = mysqlAdminConnection;
-    OdbcCursor* cursor = connection->OpenCursor("select * from db");
+    OdbcCursor* cursor = connection->OpenCursor("SHOW DATABASES");
     while (cursor->Status() == 0) {
-        char entry[256];
-        DropBackslashes(cursor->ColumnByName("Db"), entry, sizeof entry);
-        SendDlgItemMessageA(dialog, IDC_MYBACKUP_DATABASE, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry));
+        const char* name = cursor->ColumnByIndex(1);
+        if (lstrcmpiA(name, "information_schema") != 0 && lstrcmpiA(name, "performance_schema") != 0 &&
+            lstrcmpiA(name, "sys") != 0)
+            SendDlgItemMessageA(dialog, IDC_MYBACKUP_DATABASE, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
         cursor->Fetch(1);
     }
     SendDlgItemMessageA(dialog, IDC_MYBACKUP_DATABASE, CB_SETCURSEL, 0, 0);
@@ -74,6 +73,27 @@ void ChooseFile(HWND dialog)
     if (chosen[0]) SetControlText(dialog, IDC_MYBACKUP_FILE, chosen);
 }
 
+// Writes backup_mysql.bat into the start directory; false when it cannot be made.
+bool WriteBatchFile(const char* text)
+{
+    auto* batch = static_cast<ScrambledFile*>(malloc(sizeof(ScrambledFile)));
+    if (!batch) return false;
+    batch->Init(mysqlBackupBatchName);
+    SetCurrentDirectoryA(startDirectory);
+    bool written = false;
+    if (batch->Open(GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, CREATE_ALWAYS,
+                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_RANDOM_ACCESS)) {
+        char bytes[mysqlBackupBatchCapacity];
+        CopyText(bytes, text);
+        DWORD size = static_cast<DWORD>(strlen(bytes));
+        DWORD done = 0;
+        written = batch->Write(bytes, size, &done) && done == size;
+        written = batch->Close() && written;
+    }
+    batch->Destroy(3);
+    return written;
+}
+
 void SaveAndStart(HWND dialog)
 {
     char database[256];
@@ -82,33 +102,34 @@ void SaveAndStart(HWND dialog)
     CurrentDatabase(dialog, database, sizeof database);
     GetControlText(dialog, IDC_MYBACKUP_FILE, file, sizeof file);
     GetControlText(dialog, IDC_MYBACKUP_SERVER, server, sizeof server);
+    if (IsBlank(file) || IsBlank(database)) {
+        MessageBoxA(dialog, "A paraméterek kitöltése hiányos!", "Hibaüzenet", MB_TASKMODAL);
+        return;
+    }
+    // The password goes into an option file of this run, never onto the line.
+    char optionFile[MAX_PATH];
+    char tag[64];
+    if (!CreateMySqlOptionFile(session.mysqlPassword, optionFile, sizeof optionFile, tag, sizeof tag)) return;
     CalendarDate today;
     today.Init();
     today.SetToday();
-    char line[mysqlBackupLineCapacity];
-    // A line that would not fit whole is refused like missing parameters, never cut.
-    if (IsBlank(file) || IsBlank(database) ||
-        !BuildMySqlBackupLine(server, session.mysqlUser, session.mysqlPassword, database, file,
-                              today.ToCompactText(), line, sizeof line)) {
+    MySqlBackupRun run = {server, session.mysqlUser, database, file, today.ToCompactText(), tag, optionFile};
+    char line[mysqlBackupBatchCapacity];
+    bool built = BuildMySqlBackupConsoleBatch(run, line, sizeof line);
+    today.Destroy(2);
+    // A line that would not pass every value on whole (too long, a line break, a character the
+    // console cannot show) is refused like missing parameters, never cut or altered.
+    if (!built) {
+        DeleteFileA(optionFile);
         MessageBoxA(dialog, "A paraméterek kitöltése hiányos!", "Hibaüzenet", MB_TASKMODAL);
-        today.Destroy(2);
         return;
     }
-    auto* batch = static_cast<ScrambledFile*>(malloc(sizeof(ScrambledFile)));
-    if (batch) {
-        batch->Init(mysqlBackupBatchName);
-        SetCurrentDirectoryA(startDirectory);
-        if (batch->Open(GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, CREATE_ALWAYS,
-                        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_RANDOM_ACCESS)) {
-            DWORD written = 0;
-            batch->Write(line, static_cast<DWORD>(strlen(line)), &written);
-            batch->Close();
-            WinExec(mysqlBackupBatchName, SW_SHOW);
-            EndDialog(dialog, 0);
-        }
-        batch->Destroy(3);
+    if (!WriteBatchFile(line)) {
+        DeleteFileA(optionFile);
+        return;
     }
-    today.Destroy(2);
+    WinExec(mysqlBackupBatchName, SW_SHOW);
+    EndDialog(dialog, 0);
 }
 
 }  // namespace

@@ -1,11 +1,12 @@
 #include "admin/mysql_backup_line.h"
 
 #include "ui/text_utils.h"
-#include "support/bounded_text.h"
 
 #include <string.h>
 
 #include <initializer_list>
+
+const char* const mysqlBackupFailedText = "A mentés sikertelen!";
 
 namespace {
 
@@ -29,25 +30,50 @@ struct Line {
     {
         for (; *text; text++) Put(*text);
     }
+    // The result: true when everything fitted; otherwise the target is emptied.
+    bool Finish()
+    {
+        if (failed && capacity) target[0] = 0;
+        return !failed;
+    }
 };
 
+// Blanks and what the command interpreter treats specially outside quotes: the command separators,
+// redirections, its escape, the parentheses of the line's blocks, and the delimiters of its own
+// commands (del, move).
 bool NeedsQuotes(const char* value)
 {
-    return strpbrk(value, " \t\"&|<>^") != nullptr;
+    return strpbrk(value, " \t\"&|<>^(),;=") != nullptr;
 }
 
-// One word of the line: value followed by suffix, quoted when either needs it; % doubled everywhere.
-void PutWord(Line* line, const char* value, const char* suffix = "")
+// True when the text holds a control character other than a tab.
+bool HasControlCharacter(const char* text)
 {
-    bool quoted = NeedsQuotes(value) || NeedsQuotes(suffix);
+    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p; p++)
+        if (*p < 0x20 && *p != '\t') return true;
+    return false;
+}
+
+// One word of the line: prefix (taken as it is) followed by the parts, quoted when a part needs it or
+// the parts are all empty; % doubled everywhere. Inside quotes a quote is doubled and the
+// backslashes before it too, as the programs' argument rules want; the command interpreter stays
+// inside the quotes.
+void PutWord(Line* line, const char* prefix, std::initializer_list<const char*> parts)
+{
+    bool empty = true;
+    bool quoted = false;
+    for (const char* part : parts) {
+        empty = empty && !*part;
+        quoted = quoted || NeedsQuotes(part);
+    }
+    quoted = quoted || empty;
+    line->Put(prefix);
     if (quoted) line->Put('"');
     size_t backslashes = 0;
-    for (const char* part : {value, suffix}) {
+    for (const char* part : parts) {
         for (const char* p = part; *p; p++) {
             if (*p == '%') line->Put('%');
             if (quoted && *p == '"') {
-                // The program's argument rules: backslashes before a quote are doubled, and "" inside
-                // quotes is one quote; the command interpreter stays inside the quotes.
                 for (size_t i = 0; i < backslashes; i++) line->Put('\\');
                 line->Put('"');
             }
@@ -61,33 +87,83 @@ void PutWord(Line* line, const char* value, const char* suffix = "")
     }
 }
 
+const char* OrEmpty(const char* text)
+{
+    return text ? text : "";
+}
+
 }  // namespace
 
-bool BuildMySqlBackupLine(const char* server, const char* user, const char* password, const char* database,
-                          const char* dumpFile, const char* date, char* target, size_t capacity)
+bool BuildMySqlBackupBatch(const MySqlBackupRun& run, char* target, size_t capacity)
 {
     if (capacity == 0) return false;
     target[0] = 0;
     Line line{target, capacity, 0, false};
-    line.Put("mysqldump ");
+    const char* server = OrEmpty(run.server);
+    const char* user = OrEmpty(run.user);
+    const char* database = OrEmpty(run.database);
+    const char* dumpFile = OrEmpty(run.dumpFile);
+    const char* date = OrEmpty(run.date);
+    const char* tag = OrEmpty(run.tag);
+    const char* options = OrEmpty(run.optionFile);
+    for (const char* value : {server, user, database, dumpFile, date, tag, options})
+        if (HasControlCharacter(value)) line.failed = true;
+    for (const char* path : {dumpFile, date, tag, options})
+        if (strchr(path, '"')) line.failed = true;
+    if (!database[0]) line.failed = true;
+
+    auto optionFile = [&] { PutWord(&line, "", {options}); };
+    auto temporary = [&] { PutWord(&line, "", {dumpFile, "-", date, ".", tag, ".tmp"}); };
+    line.Put("@mysqldump ");
+    PutWord(&line, "--defaults-extra-file=", {options});
     if (!IsBlank(server)) {
-        line.Put("-h ");
-        PutWord(&line, server);
-        line.Put(' ');
+        line.Put(" -h ");
+        PutWord(&line, "", {server});
     }
-    line.Put("-u ");
-    PutWord(&line, user ? user : "");
-    line.Put(" -p");
-    PutWord(&line, password ? password : "");
-    line.Put(' ');
-    PutWord(&line, database ? database : "");
+    line.Put(" -u ");
+    PutWord(&line, "", {user});
+    line.Put(database[0] == '-' ? " -- " : " ");
+    PutWord(&line, "", {database});
     line.Put(" > ");
-    char suffix[32] = "-";
-    AppendText(suffix, sizeof suffix, date ? date : "");
-    PutWord(&line, dumpFile ? dumpFile : "", suffix);
-    line.Put("\r\n");
-    if (line.failed) target[0] = 0;
-    return !line.failed;
+    temporary();
+    line.Put(" & if errorlevel 1 (del ");
+    optionFile();
+    line.Put(" & del ");
+    temporary();
+    line.Put(" 2>nul & echo ");
+    line.Put(mysqlBackupFailedText);
+    line.Put(" & pause) else (del ");
+    optionFile();
+    line.Put(" & move /y ");
+    temporary();
+    line.Put(' ');
+    PutWord(&line, "", {dumpFile, "-", date});
+    line.Put(" >nul & if exist ");
+    temporary();
+    line.Put(" (echo ");
+    line.Put(mysqlBackupFailedText);
+    line.Put(" & pause))\r\n");
+    return line.Finish();
+}
+
+bool BuildMySqlOptionFile(const char* password, char* target, size_t capacity)
+{
+    if (capacity == 0) return false;
+    target[0] = 0;
+    Line line{target, capacity, 0, false};
+    line.Put("[client]\r\npassword=\"");
+    for (const char* p = OrEmpty(password); *p; p++) {
+        switch (*p) {
+        case '\\': line.Put("\\\\"); break;
+        case '"': line.Put("\\\""); break;
+        case '\t': line.Put("\\t"); break;
+        case '\r': line.Put("\\r"); break;
+        case '\n': line.Put("\\n"); break;
+        default: line.Put(*p);
+        }
+    }
+    line.Put("\"\r\n");
+    return line.Finish();
 }
 
 bool BuildMySqlDumpFileName(const char* directory, const char* database, const char* isoDate, char* target,
@@ -96,21 +172,11 @@ bool BuildMySqlDumpFileName(const char* directory, const char* database, const c
     if (capacity == 0) return false;
     target[0] = 0;
     Line line{target, capacity, 0, false};
-    line.Put(directory ? directory : "");
+    line.Put(OrEmpty(directory));
     line.Put('\\');
-    line.Put(database ? database : "");
+    line.Put(OrEmpty(database));
     line.Put('-');
-    line.Put(isoDate ? isoDate : "");
+    line.Put(OrEmpty(isoDate));
     line.Put(".mysql-server");
-    if (line.failed) target[0] = 0;
-    return !line.failed;
-}
-
-void DropBackslashes(const char* text, char* target, size_t capacity)
-{
-    if (capacity == 0) return;
-    size_t length = 0;
-    for (const char* p = text ? text : ""; *p && length + 1 < capacity; p++)
-        if (*p != '\\') target[length++] = *p;
-    target[length] = 0;
+    return line.Finish();
 }

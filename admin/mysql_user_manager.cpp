@@ -11,10 +11,25 @@
 #include <string.h>
 
 MySqlAccountForm mysqlUserManagerForm = MySqlAccountStatements;
+const char* mysqlUserManagerTable = mysqlAccountTable;
 
 namespace {
 
-const int fieldCapacity = 64;  // user, host and the two passwords: at most 63 characters each
+const int userCapacity = mysqlUserLimit + 1;
+const int hostCapacity = mysqlHostLimit + 1;
+const int passwordCapacity = mysqlPasswordLimit + 1;
+const int entryCapacity = mysqlUserLimit + 1 + mysqlHostLimit + 1;  // "user@host"
+
+const char* const tooLongText =
+    "Túl hosszú név vagy jelszó: a felhasználónév legfeljebb 80, a gépnév 255, a jelszó 128 karakter lehet.";
+
+// What the fields hold for a command.
+struct AccountFields {
+    char user[userCapacity];
+    char host[hostCapacity];
+    char password[passwordCapacity];
+    char granted[mysqlWrittenPrivilegeCount + 1];  // 'Y' or 'N' for each written box
+};
 
 // Asks the server whether `mysql`.`user` is a base table with a `Password` column.
 MySqlAccountForm DetectForm(OdbcConnection* connection)
@@ -33,10 +48,14 @@ MySqlAccountForm DetectForm(OdbcConnection* connection)
 
 void FillAccountList(HWND dialog)
 {
+    char statement[512];
+    if (!BuildMySqlAccountList(mysqlUserManagerTable, statement, sizeof statement)) return;
     OdbcConnection* connection = mysqlAdminConnection;
-    OdbcCursor* cursor = connection->OpenCursor(mysqlAccountListStatement);
+    OdbcCursor* cursor = connection->OpenCursor(statement);
     while (cursor->Status() == 0) {
-        char entry[256];
+        // One character more than a name can have: an overlong entry is listed as overlong (and
+        // refused when picked), never cut into the name of another account.
+        char entry[entryCapacity + 1];
         CopyText(entry, cursor->ColumnByName("User"));
         AppendText(entry, sizeof entry, "@");
         AppendText(entry, sizeof entry, cursor->ColumnByName("Host"));
@@ -72,25 +91,29 @@ void LoadAccount(HWND dialog)
     LRESULT selected = SendMessageA(combo, CB_GETCURSEL, 0, 0);
     if (selected == CB_ERR) return;
     LRESULT length = SendMessageA(combo, CB_GETLBTEXTLEN, selected, 0);
-    char entry[256] = "";
-    if (length == CB_ERR || length >= static_cast<LRESULT>(sizeof entry)) return;
-    SendMessageA(combo, CB_GETLBTEXT, selected, reinterpret_cast<LPARAM>(entry));
-    const char* at = strchr(entry, '@');
-    if (!entry[0] || !at) return;
-    char user[fieldCapacity];
-    char host[fieldCapacity];
-    CopyTextPart(user, sizeof user, entry, static_cast<size_t>(at - entry));
-    CopyText(host, at + 1);
+    if (length <= 0) return;
+    char entry[entryCapacity + 1] = "";
+    char user[userCapacity];
+    char host[hostCapacity];
+    if (length < static_cast<LRESULT>(sizeof entry)) {
+        SendMessageA(combo, CB_GETLBTEXT, selected, reinterpret_cast<LPARAM>(entry));
+        if (!strchr(entry, '@')) return;
+    }
+    // A name longer than its field is refused whole: cut, it would name another account.
+    if (!SplitMySqlAccountEntry(entry, user, sizeof user, host, sizeof host)) {
+        MessageBoxA(dialog, tooLongText, "Figyelem", MB_TASKMODAL);
+        return;
+    }
     SetControlText(dialog, IDC_MYUSER_USER, user);
     SetControlText(dialog, IDC_MYUSER_HOST, host);
 
-    char query[1024];
-    if (!BuildMySqlAccountQuery(user, host, query, sizeof query)) return;
+    char query[2048];
+    if (!BuildMySqlAccountQuery(mysqlUserManagerTable, user, host, query, sizeof query)) return;
     OdbcConnection* connection = mysqlAdminConnection;
     OdbcCursor* cursor = connection->OpenCursor(query);
     if (cursor->Status() == 0) {
         for (const MySqlPrivilege& privilege : mysqlPrivileges) {
-            bool granted = cursor->ColumnByIndex(privilege.readPosition)[0] == 'Y';
+            bool granted = cursor->ColumnByName(privilege.column)[0] == 'Y';
             CheckDlgButton(dialog, privilege.checkBoxId, granted ? BST_CHECKED : BST_UNCHECKED);
         }
     }
@@ -105,14 +128,44 @@ bool RunStatements(const MySqlStatements& statements, int first, int end, int co
     return true;
 }
 
+// Reads a field whole into buffer; false when it holds more than buffer takes (a text set past the
+// typing limit is refused, never cut).
+bool ReadField(HWND dialog, int id, char* buffer, int capacity)
+{
+    if (GetWindowTextLengthA(GetDlgItem(dialog, id)) >= capacity) return false;
+    GetControlText(dialog, id, buffer, capacity);
+    return true;
+}
+
+// Reads user and host, and for an update or a create the passwords and the boxes; false (after
+// its message) when a field is too long or the two passwords differ.
+bool ReadAccountFields(HWND dialog, AccountFields* fields, bool passwordsToo)
+{
+    char retyped[passwordCapacity] = "";
+    fields->password[0] = 0;
+    if (!ReadField(dialog, IDC_MYUSER_USER, fields->user, userCapacity) ||
+        !ReadField(dialog, IDC_MYUSER_HOST, fields->host, hostCapacity) ||
+        (passwordsToo && (!ReadField(dialog, IDC_MYUSER_PASSWORD, fields->password, passwordCapacity) ||
+                          !ReadField(dialog, IDC_MYUSER_RETYPE, retyped, passwordCapacity)))) {
+        MessageBoxA(dialog, tooLongText, "Figyelem", MB_TASKMODAL);
+        return false;
+    }
+    if (strcmp(fields->password, retyped) != 0) {
+        MessageBoxA(dialog, "Különböző jelszavak!", "Figyelem", MB_TASKMODAL);
+        return false;
+    }
+    for (int i = 0; i < mysqlWrittenPrivilegeCount; i++)
+        fields->granted[i] = IsDlgButtonChecked(dialog, mysqlPrivileges[i].checkBoxId) == BST_CHECKED ? 'Y' : 'N';
+    fields->granted[mysqlWrittenPrivilegeCount] = 0;
+    return true;
+}
+
 void DeleteAccount(HWND dialog)
 {
-    char user[fieldCapacity];
-    char host[fieldCapacity];
-    GetControlText(dialog, IDC_MYUSER_USER, user, sizeof user);
-    GetControlText(dialog, IDC_MYUSER_HOST, host, sizeof host);
+    AccountFields fields;
+    if (!ReadAccountFields(dialog, &fields, false)) return;
     static MySqlStatements statements;
-    if (!BuildMySqlDelete(mysqlUserManagerForm, user, host, &statements)) return;
+    if (!BuildMySqlDelete(mysqlUserManagerForm, fields.user, fields.host, &statements)) return;
     if (MessageBoxExA(dialog, statements.text[0], "Biztos vagy benne?", MB_YESNO | MB_ICONQUESTION, 0x400) != IDYES)
         return;
     if (RunStatements(statements, 0, statements.count, 0))
@@ -122,42 +175,25 @@ void DeleteAccount(HWND dialog)
     ResetDialog(dialog, false);
 }
 
-// Reads the fields for an update or a create; false (after the message) when the two passwords
-// differ. granted receives 'Y' or 'N' for each written box.
-bool ReadAccountFields(HWND dialog, char* user, char* host, char* password, char* granted)
-{
-    char retyped[fieldCapacity];
-    GetControlText(dialog, IDC_MYUSER_USER, user, fieldCapacity);
-    GetControlText(dialog, IDC_MYUSER_HOST, host, fieldCapacity);
-    GetControlText(dialog, IDC_MYUSER_PASSWORD, password, fieldCapacity);
-    GetControlText(dialog, IDC_MYUSER_RETYPE, retyped, sizeof retyped);
-    if (strcmp(password, retyped) != 0) {
-        MessageBoxA(dialog, "Különböző jelszavak!", "Figyelem", MB_TASKMODAL);
-        return false;
-    }
-    for (int i = 0; i < mysqlWrittenPrivilegeCount; i++)
-        granted[i] = IsDlgButtonChecked(dialog, mysqlPrivileges[i].checkBoxId) == BST_CHECKED ? 'Y' : 'N';
-    granted[mysqlWrittenPrivilegeCount] = 0;
-    return true;
-}
-
 void UpdateAccount(HWND dialog)
 {
-    char user[fieldCapacity], host[fieldCapacity], password[fieldCapacity];
-    char granted[mysqlWrittenPrivilegeCount + 1];
-    if (!ReadAccountFields(dialog, user, host, password, granted)) return;
+    AccountFields fields;
+    if (!ReadAccountFields(dialog, &fields, true)) return;
     static MySqlStatements statements;
-    if (!BuildMySqlUpdate(mysqlUserManagerForm, user, host, password, granted, &statements)) return;
+    if (!BuildMySqlUpdate(mysqlUserManagerForm, fields.user, fields.host, fields.password, fields.granted,
+                          &statements))
+        return;
     RunStatements(statements, 0, statements.count, 1);
 }
 
 void CreateAccount(HWND dialog)
 {
-    char user[fieldCapacity], host[fieldCapacity], password[fieldCapacity];
-    char granted[mysqlWrittenPrivilegeCount + 1];
-    if (!ReadAccountFields(dialog, user, host, password, granted)) return;
+    AccountFields fields;
+    if (!ReadAccountFields(dialog, &fields, true)) return;
     static MySqlStatements statements;
-    if (!BuildMySqlCreate(mysqlUserManagerForm, user, host, password, granted, &statements)) return;
+    if (!BuildMySqlCreate(mysqlUserManagerForm, fields.user, fields.host, fields.password, fields.granted,
+                          &statements))
+        return;
     // Everything before the flush must succeed; otherwise the fields keep what was typed.
     if (!RunStatements(statements, 0, statements.count - 1, 1)) return;
     mysqlAdminConnection->ExecDirect(statements.text[statements.count - 1], 1);
@@ -173,6 +209,10 @@ INT_PTR CALLBACK MySqlUserManagerProc(HWND dialog, UINT message, WPARAM wParam, 
         HICON icon = LoadIconA(appInstance, "MV_MYSQL");
         SendDlgItemMessageA(dialog, IDC_MYUSER_ICON, STM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
         FillAccountList(dialog);
+        SendDlgItemMessageA(dialog, IDC_MYUSER_USER, EM_LIMITTEXT, mysqlUserLimit, 0);
+        SendDlgItemMessageA(dialog, IDC_MYUSER_HOST, EM_LIMITTEXT, mysqlHostLimit, 0);
+        SendDlgItemMessageA(dialog, IDC_MYUSER_PASSWORD, EM_LIMITTEXT, mysqlPasswordLimit, 0);
+        SendDlgItemMessageA(dialog, IDC_MYUSER_RETYPE, EM_LIMITTEXT, mysqlPasswordLimit, 0);
         SetFocus(GetDlgItem(dialog, IDC_MYUSER_ACCOUNTS));
         return 0;
     }

@@ -9,4 +9,8 @@
 // opens).
 extern MySqlAccountForm mysqlUserManagerForm;
 
+// The table the accounts are listed and loaded from: mysqlAccountTable unless a test points the
+// reading at a table of another layout.
+extern const char* mysqlUserManagerTable;
+
 INT_PTR CALLBACK MySqlUserManagerProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

@@ -9,8 +9,8 @@
 # 100 characters and DIR may lie deep down; DIR/socket-dir names it), waits until it answers, gives every root account the password below and drops
 # the anonymous accounts, then writes for the tests:
 #   DIR/odbcinst.ini  the driver "MariaDB Unicode" (MariaDB Connector/ODBC);
-#   DIR/odbc.ini      the data source MV_MYSQL on that server, opening the mysql database by default
-#                     (as the MySQL backup's database list needs);
+#   DIR/odbc.ini      the data source MV_MYSQL on that server, opening the mysql database by default,
+#                     with the program's character set (cp1250), as a Windows-1250 program needs;
 #   DIR/env           KEY=value lines: ODBCSYSINI, ODBCINI, MV_MYSQL_DSN, MV_MYSQL_HOST,
 #                     MV_MYSQL_PORT, MV_MYSQL_SOCKET, MV_MYSQL_USER, MV_MYSQL_PASSWORD.
 # --classic-user-table replaces the view mysql.user by a base table in the classic layout
@@ -42,7 +42,8 @@ fail() {
 log_tail() {
   local file=$1
   if [ -f "$file" ]; then
-    echo "--- last lines of $file:" >&2
+    echo "--- errors and last lines of $file:" >&2
+    grep -i "error" "$file" | head -n 10 >&2 || true
     tail -n 25 "$file" >&2
   fi
 }
@@ -205,6 +206,7 @@ Driver=MariaDB Unicode
 SERVER=127.0.0.1
 PORT=$port
 DATABASE=mysql
+CHARSET=cp1250
 EOF
   cat > "$dir/env" <<EOF
 ODBCSYSINI=$dir

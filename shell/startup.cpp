@@ -1,5 +1,6 @@
 #include "shell/startup.h"
 
+#include "admin/admin_menu.h"
 #include "db/odbc_api.h"
 #include "shell/login_dialog.h"
 #include "shell/main_dialog.h"
@@ -43,4 +44,5 @@ void RunExitSteps()
     ReplaceDocumentText(nullptr);
     SetCurrentDirectoryA(startDirectory);
     DeleteFileA("backup_mysql.bat");
+    CloseAdminTools();
 }

@@ -15,5 +15,6 @@ bool ShowLoginDialog();
 // Shows the MARVITELKON dialog and returns when it has closed.
 void ShowMainDialog();
 
-// Unloads ODBC, frees the document, restores the start directory and deletes backup_mysql.bat.
+// Unloads ODBC, frees the document, restores the start directory, deletes backup_mysql.bat and
+// removes the MySQL backup's option files of the run.
 void RunExitSteps();

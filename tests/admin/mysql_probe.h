@@ -1,6 +1,7 @@
 // A second, independent look at a test MariaDB server straight through the ODBC binding, so tests
 // judge the MySQL tools by what the server holds. Connects by driver string to the server's port,
-// without the data source's default database, so accounts without rights on it can log in too.
+// without the data source's default database, so accounts without rights on it can log in too. Texts
+// travel in code page 1250, as the program's do.
 #pragma once
 
 #include "db/odbc_api.h"
@@ -20,7 +21,7 @@ public:
         odbcApi.SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, (SQLPOINTER)SQL_OV_ODBC3, 0);
         odbcApi.SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc);
         std::string text = "DRIVER={MariaDB Unicode};SERVER=127.0.0.1;PORT=" + server.port + ";UID={" + user +
-                           "};PWD={" + password + "};";
+                           "};PWD={" + password + "};CHARSET=cp1250;";
         if (!SQL_SUCCEEDED(odbcApi.SQLDriverConnect(dbc, nullptr, (SQLCHAR*)text.c_str(), SQL_NTS, nullptr, 0,
                                                     nullptr, SQL_DRIVER_NOPROMPT))) {
             error = Diagnostic(nullptr);
@@ -59,7 +60,7 @@ private:
         if (!dbc || !SQL_SUCCEEDED(odbcApi.SQLAllocHandle(SQL_HANDLE_STMT, dbc, &stmt))) return false;
         SQLRETURN result = odbcApi.SQLExecDirect(stmt, (SQLCHAR*)sql.c_str(), SQL_NTS);
         bool ok = SQL_SUCCEEDED(result) || result == SQL_NO_DATA;
-        if (!ok) error = sql + ": " + Diagnostic(stmt);
+        if (!ok) error = sql + ": (" + std::to_string(result) + ") " + Diagnostic(stmt);
         SQLSMALLINT columns = 0;
         if (ok && rows) odbcApi.SQLNumResultCols(stmt, &columns);
         while (ok && rows && columns > 0 && SQL_SUCCEEDED(odbcApi.SQLFetch(stmt))) {

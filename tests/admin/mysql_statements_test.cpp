@@ -1,14 +1,18 @@
 // Statement and batch-line building of the MySQL tools, without windows: the texts that must be
-// exact to the blank, the limits, and the batch line's quoting. What the statements do is judged by
-// the dialog tests against real servers of both forms.
+// exact to the blank, the limits, and what the batch line refuses. What the statements and the line
+// do is judged against the real parsers (mysql_round_trip_test.cpp, mysql_backup_wintest.cpp) and the
+// dialog tests.
 #include "admin/mysql_account_statements.h"
 #include "admin/mysql_backup_line.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <string>
 
 namespace {
+
+using ::testing::StartsWith;
 
 TEST(MySqlStatements, ClassicTextsAreExactAndOverlongValuesAreRefusedWhole)
 {
@@ -30,27 +34,33 @@ TEST(MySqlStatements, ClassicTextsAreExactAndOverlongValuesAreRefusedWhole)
                              "`Alter_priv`,       `Show_db_priv`", "`x509_subject`      ) values ( '%', 'bob', PASSWORD('')"})
         EXPECT_NE(create.find(part), std::string::npos) << part;
 
-    // 63 quotes (the longest field) still fit doubled; a longer value is refused, never cut.
-    std::string quotes(63, '\'');
+    // 255 quotes (the longest field) still fit doubled; a longer value is refused, never cut.
+    std::string quotes(mysqlHostLimit, '\'');
     EXPECT_TRUE(BuildMySqlDelete(MySqlAccountStatements, quotes.c_str(), quotes.c_str(), &s));
-    EXPECT_FALSE(BuildMySqlDelete(MySqlAccountStatements, std::string(70, '\\').c_str(), "h", &s));
+    EXPECT_FALSE(BuildMySqlDelete(MySqlAccountStatements, std::string(300, '\\').c_str(), "h", &s));
     EXPECT_EQ(s.count, 0);
 }
 
-TEST(MySqlBackupLine, PlainValuesGiveTheExactLineAndOthersAreQuoted)
+TEST(MySqlBackupLine, PlainValuesGiveTheExactLineAndNoValueEscapesIt)
 {
-    char line[mysqlBackupLineCapacity];
-    ASSERT_TRUE(BuildMySqlBackupLine("10.0.0.5", "root", "pw", "shop", "C:\\Apps\\shop-2026-03-07.mysql-server",
-                                     "20260307", line, sizeof line));
-    EXPECT_STREQ(line, "mysqldump -h 10.0.0.5 -u root -ppw shop > C:\\Apps\\shop-2026-03-07.mysql-server-20260307\r\n");
-    ASSERT_TRUE(BuildMySqlBackupLine("   ", "ro ot", "a\"b&c%", "100%", "C:\\My Dumps\\x.sql", "20260307", line,
-                                     sizeof line));
-    EXPECT_STREQ(line, "mysqldump -u \"ro ot\" -p\"a\"\"b&c%%\" 100%% > \"C:\\My Dumps\\x.sql-20260307\"\r\n");
-    // Backslashes before a closing quote are doubled so they do not escape it.
-    ASSERT_TRUE(BuildMySqlBackupLine("", "u", "a b\\", "d", "f", "1", line, sizeof line));
-    EXPECT_STREQ(line, "mysqldump -u u -p\"a b\\\\\" d > f-1\r\n");
-    EXPECT_FALSE(BuildMySqlBackupLine("", "u", "p", "d", std::string(1000, 'x').c_str(), "1", line, sizeof line));
-    EXPECT_STREQ(line, "");
+    char line[mysqlBackupBatchCapacity];
+    MySqlBackupRun run = {"10.0.0.5", "root", "shop", "C:\\Apps\\shop.sql", "20260307", "5", "C:\\Temp\\o.cnf"};
+    ASSERT_TRUE(BuildMySqlBackupBatch(run, line, sizeof line));
+    EXPECT_THAT(line, StartsWith("@mysqldump --defaults-extra-file=C:\\Temp\\o.cnf -h 10.0.0.5 -u root shop > "
+                                 "C:\\Apps\\shop.sql-20260307.5.tmp & if errorlevel 1 ("));
+    // A blank server names no host, an empty user is still a word, a database starting with "-" is no
+    // option, and % can no longer expand.
+    run = {"  ", "", "-x%", "C:\\My Dumps\\x.sql", "1", "t", "C:\\o.cnf"};
+    ASSERT_TRUE(BuildMySqlBackupBatch(run, line, sizeof line));
+    EXPECT_THAT(line, StartsWith("@mysqldump --defaults-extra-file=C:\\o.cnf -u \"\" -- -x%% > "
+                                 "\"C:\\My Dumps\\x.sql-1.t.tmp\""));
+    // Refused whole: a line break or another control character, a quote in a path, a line too long.
+    for (const std::string& bad : {std::string("a\r\nb"), std::string("\x1a"), std::string("C:\\a\"b"),
+                                   std::string(4000, 'x')}) {
+        run = {"s", "u", "d", bad.c_str(), "1", "t", "C:\\o.cnf"};
+        EXPECT_FALSE(BuildMySqlBackupBatch(run, line, sizeof line)) << bad;
+        EXPECT_STREQ(line, "");
+    }
     char file[260];
     EXPECT_FALSE(BuildMySqlDumpFileName(std::string(250, 'd').c_str(), "shop", "2026-03-07", file, sizeof file));
     EXPECT_STREQ(file, "");

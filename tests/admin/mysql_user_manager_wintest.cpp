@@ -2,7 +2,8 @@
 // server, driven inside its modal loop and judged by what the server holds afterwards. The program
 // runs twice (tests/admin/CMakeLists.txt): against the stock server, where mysql.user is a view and
 // the tool must use account statements, and against one with the classic grant table, which the
-// tool writes itself. MV_EXPECT_FORM says which one this run has.
+// tool writes itself. MV_EXPECT_FORM says which one this run has. Each run also reads a table of the
+// current MySQL layout (no `Password` column) made on that server.
 #include "admin/admin_ids.h"
 #include "admin/admin_tools.h"
 #include "admin/mysql_admin_connection.h"
@@ -53,6 +54,14 @@ bool Lists(HWND dialog, const std::string& entry)
 {
     auto items = ComboItems(dialog, IDC_MYUSER_ACCOUNTS);
     return std::find(items.begin(), items.end(), entry) != items.end();
+}
+
+// Picks a list entry as a user does: selects it and closes the list.
+void Pick(HWND dialog, const std::string& entry)
+{
+    HWND combo = GetDlgItem(dialog, IDC_MYUSER_ACCOUNTS);
+    SendMessageA(combo, CB_SETCURSEL, SendMessageA(combo, CB_FINDSTRINGEXACT, -1, (LPARAM)entry.c_str()), 0);
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_MYUSER_ACCOUNTS, CBN_CLOSEUP), (LPARAM)combo);
 }
 
 TEST(MySqlUserManager, CreatesChangesAndDeletesAnAccountOnTheServer)
@@ -121,9 +130,7 @@ TEST(MySqlUserManager, CreatesChangesAndDeletesAnAccountOnTheServer)
             // Event and Trigger granted behind the tool's back show when the account is picked.
             ASSERT_TRUE(probe.Exec(classic ? "update mysql.user set Event_priv = 'Y', Trigger_priv = 'Y'" + where
                                            : "grant event, trigger on *.* to '" + Quoted(user) + "'@'%'")) << probe.Error();
-            HWND combo = GetDlgItem(dialog, IDC_MYUSER_ACCOUNTS);
-            SendMessageA(combo, CB_SETCURSEL, SendMessageA(combo, CB_FINDSTRINGEXACT, -1, (LPARAM)entry.c_str()), 0);
-            SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_MYUSER_ACCOUNTS, CBN_CLOSEUP), (LPARAM)combo);
+            Pick(dialog, entry);
             EXPECT_EQ(Text(dialog, IDC_MYUSER_USER), user);
             EXPECT_EQ(Text(dialog, IDC_MYUSER_HOST), host);
             EXPECT_EQ(Boxes(dialog), "YNNNNNNNNNYNNNYNYNNNYNNNNNYY");
@@ -203,6 +210,103 @@ TEST(MySqlUserManager, CreatesChangesAndDeletesAnAccountOnTheServer)
     ReplaceImport("user32.dll", "MessageBoxExA", originalConfirm);
     EXPECT_TRUE(shown);
     EXPECT_EQ(mysqlAdminConnection, nullptr);
+}
+
+// Every box read from its own column, on the server's own table and on one of the current MySQL
+// layout: five accounts whose privilege values together give each of the 28 boxes a pattern of its
+// own (the first alternates), so a box read from any other column shows. Names load whole: a user
+// holding "@" splits at the last one, and a name longer than its field is refused, never cut; the
+// longest names and passwords that can be typed arrive whole.
+TEST(MySqlUserManager, ReadsEveryBoxFromItsColumnOnEveryLayout)
+{
+    TestServer server = ReadTestServer();
+    MySqlProbe probe(server);
+    ASSERT_TRUE(probe.Connected()) << server.error << probe.Error();
+    CopyText(session.mysqlDataSource, server.dsn.c_str());
+    CopyText(session.mysqlUser, server.user.c_str());
+    CopyText(session.mysqlPassword, server.password.c_str());
+    const bool classic = EnvironmentValue("MV_EXPECT_FORM") == "classic";
+    const std::string ours = "User like 'mvbits%' or User like 'anna@%' or User like 'mvlong%' or User like 'ppp%'";
+    probe.Exec(classic ? "delete from mysql.user where " + ours : "delete from mysql.global_priv where " + ours);
+    probe.Exec("flush privileges");
+    auto pattern = [](int account) {
+        std::string letters;
+        for (int box = 0; box < 28; box++) letters += (box + 1) >> account & 1 ? 'Y' : 'N';
+        return letters;
+    };
+    // The privilege columns in the order of the layout, which the boxes follow; the current MySQL
+    // layout has them from the third column on, and one more after them.
+    std::vector<std::string> columns;
+    for (const auto& row : probe.Rows("select COLUMN_NAME from information_schema.COLUMNS where TABLE_SCHEMA = 'mysql' "
+                                      "and TABLE_NAME = 'user' and COLUMN_NAME like '%\\_priv' order by ORDINAL_POSITION"))
+        if (columns.size() < 28) columns.push_back(row[0]);
+    std::string layout = "Host char(255) not null default '', User char(32) not null default ''";
+    for (const std::string& column : columns) layout += ", " + column + " enum('N','Y') not null default 'N'";
+    probe.Exec("drop database if exists mv_current");
+    ASSERT_TRUE(probe.Exec("create database mv_current") &&
+                probe.Exec("create table mv_current.user (" + layout + ", Create_tablespace_priv enum('N','Y') not null "
+                           "default 'Y', authentication_string text, primary key (Host, User))")) << probe.Error();
+    auto insert = [&](const std::string& table, const std::string& user, const std::string& letters) {
+        std::string names = "Host, User", values = "'%', '" + user + "'";
+        for (size_t i = 0; i < columns.size(); i++) names += ", " + columns[i], values += ", '" + letters.substr(i, 1) + "'";
+        if (table == "mysql.user") names += ", ssl_cipher, x509_issuer, x509_subject", values += ", '', '', ''";
+        return probe.Exec("insert into " + table + " (" + names + ") values (" + values + ")");
+    };
+    for (int account = 0; account < 5; account++) {
+        const std::string user = "mvbits" + std::to_string(account);
+        // The stock server's view shows bit n of the account's access mask as privilege column n.
+        long mask = 0;
+        for (int box = 0; box < 28; box++) mask |= (pattern(account)[box] == 'Y' ? 1L : 0L) << box;
+        ASSERT_TRUE(insert("mv_current.user", user, pattern(account)) &&
+                    (classic ? insert("mysql.user", user, pattern(account))
+                             : probe.Exec("create user '" + user + "'@'%'") &&
+                                   probe.Exec("update mysql.global_priv set Priv = json_set(Priv, '$.access', " +
+                                              std::to_string(mask) + ") where User = '" + user + "'"))) << probe.Error();
+    }
+    // A user name holding "@", and (straight into the stock server's table) one longer than any server allows.
+    ASSERT_TRUE(classic ? insert("mysql.user", "anna@firm", pattern(0))
+                        : probe.Exec("create user 'anna@firm'@'%'") &&
+                              probe.Exec("insert into mysql.global_priv (Host, User) values ('%', 'mvlong" +
+                                         std::string(80, 'x') + "')")) << probe.Error();
+    ASSERT_TRUE(probe.Exec("flush privileges")) << probe.Error();
+
+    MessageBoxCapture boxes;
+    for (const char* table : {mysqlAccountTable, "`mv_current`.`user`"}) {
+        SCOPED_TRACE(table);
+        mysqlUserManagerTable = table;
+        RunDialog("MYSQL_BACKUP", HostProc, 0, [&](HWND menuOwner) {
+            OnNextDialog([&](HWND dialog) {
+                for (int account = 0; account < 5; account++) {
+                    Click(dialog, account % 2 ? IDC_MYUSER_CHECK_ALL : IDC_MYUSER_CLEAR_ALL);
+                    Pick(dialog, "mvbits" + std::to_string(account) + "@%");
+                    EXPECT_EQ(Boxes(dialog), pattern(account)) << "account " << account;
+                }
+                if (table == mysqlAccountTable) {
+                    Pick(dialog, "anna@firm@%");
+                    EXPECT_EQ(Text(dialog, IDC_MYUSER_USER) + "|" + Text(dialog, IDC_MYUSER_HOST), "anna@firm|%");
+                    Pick(dialog, "mvlong" + std::string(80, 'x') + "@%");
+                    EXPECT_EQ(boxes.Count(), classic ? 0u : 1u);
+                    EXPECT_EQ(Text(dialog, IDC_MYUSER_USER), "anna@firm");
+                    boxes.Clear();
+                    for (int id : {IDC_MYUSER_USER, IDC_MYUSER_HOST, IDC_MYUSER_PASSWORD, IDC_MYUSER_RETYPE})
+                        SetText(dialog, id, ""), TypeText(dialog, id, std::string(300, 'p'));
+                    EXPECT_EQ(Text(dialog, IDC_MYUSER_HOST).size(), 255u);
+                    SetText(dialog, IDC_MYUSER_HOST, "%");
+                    Click(dialog, IDC_MYUSER_CREATE);
+                    EXPECT_EQ(boxes.Count(), 0u);
+                    EXPECT_EQ(probe.Value("select Password = password('" + std::string(128, 'P') + "') from mysql.user "
+                                          "where User = '" + std::string(80, 'p') + "'"), "1");
+                }
+                Click(dialog, IDC_MYUSER_EXIT);
+            });
+            ShowMySqlUserManager(menuOwner);
+            EndDialog(menuOwner, 0);
+        });
+    }
+    mysqlUserManagerTable = mysqlAccountTable;
+    probe.Exec(classic ? "delete from mysql.user where " + ours : "delete from mysql.global_priv where " + ours);
+    probe.Exec("flush privileges");
+    probe.Exec("drop database mv_current");
 }
 
 }  // namespace

@@ -1,60 +1,145 @@
-// Test aid, never shipped: mysqldump.exe for Wine. Wine's command interpreter cannot start a Linux
-// program, so a batch file's "mysqldump ... > file" reaches the host's dump program through this
-// forwarder: it starts Z:\usr\bin\mariadb-dump (or the program named by MV_MYSQLDUMP_PROGRAM) with
-// its own arguments and hands on its standard handles, so the redirection lands where the batch
-// line says. The batch line names no port: MYSQL_TCP_PORT of this program's environment, when set,
-// goes along as --port, so a test server on another port is reached. The Linux child runs detached
-// (waiting for it returns at once): a test waits for the dump file to be complete, not for this
-// program.
+// Test aid, never shipped: mysqldump.exe for Wine, in two ways.
+//
+// Forwarding (the default): Wine's command interpreter cannot start a Linux program, so a batch
+// file's "mysqldump ... > file" reaches the host's dump program (Z:\usr\bin\mariadb-dump, or the
+// program named by MV_MYSQLDUMP_PROGRAM) through this program. A Linux child runs detached (waiting
+// for it returns at once), so it is started as "sh script", the script running the dump program and
+// then writing its exit status to a file, which this program waits for and returns: the batch's
+// "if errorlevel 1" sees what the dump program reported. Windows paths in options
+// ("--defaults-extra-file=C:\users\...\x.cnf") become the host's paths (wine_get_unix_file_name).
+// The standard handles go along, so the redirection lands where the batch line says. The batch line
+// names no port: MYSQL_TCP_PORT of this program's environment, when set, goes along as --port, after
+// the option-file options, which must come first. When MV_MYSQLDUMP_DONE names a file, each ended
+// dump appends its exit status there, so a test knows when the dump program has ended.
+//
+// Recording (MV_MYSQLDUMP_RECORD names a file): appends the arguments as the program's runtime split
+// them (each followed by a zero byte, the run by a line feed), writes "-- Dump completed" to
+// standard output and ends with 0, so a test sees exactly what a dump program would get. With
+// MV_MYSQLDUMP_STATUS set it fails as a dump cut off part-way does: a first line, then that status.
 #include <windows.h>
 
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
-int main()
+#include <string>
+
+namespace {
+
+std::string Utf8(const std::wstring& text)
 {
-    const char* line = GetCommandLineA();
-    // Skip the program's own name, quoted or not.
-    if (*line == '"') {
-        line++;
-        while (*line && *line != '"') line++;
-        if (*line) line++;
-    } else {
-        while (*line && *line != ' ' && *line != '\t') line++;
+    char buffer[32768];
+    int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, buffer, sizeof buffer, nullptr, nullptr);
+    return size > 0 ? buffer : "";
+}
+
+// The host path of a Windows path (wine_get_unix_file_name); empty when Wine cannot tell.
+std::string HostPath(const std::wstring& path)
+{
+    typedef char*(CDECL * UnixFileName)(const WCHAR*);
+    static auto convert = reinterpret_cast<UnixFileName>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    char* unix = convert ? convert(path.c_str()) : nullptr;
+    std::string result = unix ? unix : "";
+    if (unix) HeapFree(GetProcessHeap(), 0, unix);
+    return result;
+}
+
+// A word for sh: in single quotes, a quote inside written as '\''.
+std::string ShellWord(const std::string& text)
+{
+    std::string word = "'";
+    for (char c : text) word += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return word + "'";
+}
+
+// A text of the environment, or fallback.
+std::wstring Setting(const wchar_t* name, const wchar_t* fallback)
+{
+    const wchar_t* value = _wgetenv(name);
+    return value && *value ? value : fallback;
+}
+
+int Record(int argc, char** argv, const std::wstring& file)
+{
+    FILE* out = _wfopen(file.c_str(), L"ab");
+    if (!out) return 3;
+    for (int i = 1; i < argc; i++) fwrite(argv[i], 1, strlen(argv[i]) + 1, out);
+    fputc('\n', out);
+    fclose(out);
+    int status = _wtoi(Setting(L"MV_MYSQLDUMP_STATUS", L"0").c_str());
+    printf(status ? "-- MariaDB dump\n" : "-- Dump completed\n");
+    return status;
+}
+
+int Forward()
+{
+    int argc = 0;
+    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    const std::wstring port = Setting(L"MYSQL_TCP_PORT", L"");
+    std::string command = ShellWord(HostPath(Setting(L"MV_MYSQLDUMP_PROGRAM", L"Z:\\usr\\bin\\mariadb-dump")));
+    bool portGiven = port.empty();
+    for (int i = 1; i <= argc; i++) {
+        std::wstring argument = i < argc ? argv[i] : L"";
+        if (!portGiven && (i == argc || argument.rfind(L"--defaults", 0) != 0)) {
+            command += " " + ShellWord("--port=" + Utf8(port));
+            portGiven = true;
+        }
+        if (i == argc) break;
+        size_t value = argument.find(L'=') + 1;
+        std::string word = Utf8(argument);
+        if (argument.rfind(L"--", 0) == 0 && value > 0 && argument.size() > value + 2 &&
+            argument.compare(value + 1, 2, L":\\") == 0)
+            word = Utf8(argument.substr(0, value)) + HostPath(argument.substr(value));
+        command += " " + ShellWord(word);
     }
-    char program[MAX_PATH] = "Z:\\usr\\bin\\mariadb-dump";
-    DWORD length = GetEnvironmentVariableA("MV_MYSQLDUMP_PROGRAM", program, sizeof program);
-    if (length == 0 || length >= sizeof program) lstrcpynA(program, "Z:\\usr\\bin\\mariadb-dump", sizeof program);
+    LocalFree(argv);
 
-    char port[16] = "";
-    char portOption[32] = "";
-    length = GetEnvironmentVariableA("MYSQL_TCP_PORT", port, sizeof port);
-    if (length > 0 && length < sizeof port) wsprintfA(portOption, " --port=%s", port);
-
-    static char command[32768];
-    if (strlen(program) + strlen(portOption) + strlen(line) + 4 > sizeof command) return 2;
-    // (wsprintfA stops at 1024 characters; a long batch line needs more.)
-    strcpy(command, "\"");
-    strcat(command, program);
-    strcat(command, "\"");
-    strcat(command, portOption);
-    strcat(command, line);
-
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
+    // The script runs the dump and then leaves its status in a file, renamed into place whole.
+    WCHAR folder[MAX_PATH];
+    GetTempPathW(MAX_PATH, folder);
+    std::wstring base = std::wstring(folder) + L"mvforward-" + std::to_wstring(GetCurrentProcessId());
+    std::wstring script = base + L".sh", status = base + L".status";
+    std::string part = ShellWord(HostPath(status) + ".part");
+    std::string text = command + "\necho $? > " + part + " && mv " + part + " " + ShellWord(HostPath(status)) + "\n";
+    DeleteFileW(status.c_str());
+    FILE* out = _wfopen(script.c_str(), L"wb");
+    bool ready = out && fwrite(text.data(), 1, text.size(), out) == text.size();
+    if (out) fclose(out);
+    std::string hostScript = HostPath(script);
+    std::wstring line = L"\"Z:\\bin\\sh\" \"" + std::wstring(hostScript.begin(), hostScript.end()) + L"\"";
+    STARTUPINFOW startup = {sizeof startup};
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
     startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
     startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
     PROCESS_INFORMATION process = {};
-    if (!CreateProcessA(program, command, nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process)) {
-        fprintf(stderr, "mysqldump forwarder: cannot start %s (error %lu)\n", program, GetLastError());
-        return 1;
+    int code = 2;
+    if (ready && CreateProcessW(L"Z:\\bin\\sh", &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+                                &process)) {
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+        FILE* result = nullptr;
+        for (int waited = 0; !result && waited < 600000; waited += 20) {
+            if (!(result = _wfopen(status.c_str(), L"r"))) Sleep(20);
+        }
+        if (!result || fscanf(result, "%d", &code) != 1) code = 2;
+        if (result) fclose(result);
+    } else {
+        fprintf(stderr, "mysqldump forwarder: cannot start the dump (error %lu)\n", GetLastError());
     }
-    WaitForSingleObject(process.hProcess, INFINITE);
-    DWORD code = 0;
-    GetExitCodeProcess(process.hProcess, &code);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return static_cast<int>(code);
+    DeleteFileW(script.c_str());
+    DeleteFileW(status.c_str());
+    std::wstring done = Setting(L"MV_MYSQLDUMP_DONE", L"");
+    FILE* log = done.empty() ? nullptr : _wfopen(done.c_str(), L"ab");
+    if (log) fprintf(log, "%d\n", code), fclose(log);
+    return code;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    std::wstring record = Setting(L"MV_MYSQLDUMP_RECORD", L"");
+    return record.empty() ? Forward() : Record(argc, argv, record);
 }

@@ -1,0 +1,273 @@
+// The MySQL backup: its batch line run through the real command interpreter with generated hostile
+// values, and the dialog against the throwaway MariaDB server (the list, the files it leaves, what
+// the exit steps remove).
+#include "admin/admin_ids.h"
+#include "admin/admin_menu.h"
+#include "admin/admin_tools.h"
+#include "admin/mysql_backup_files.h"
+#include "config/session.h"
+#include "support/bounded_text.h"
+#include "support/process_state.h"
+#include "tests/admin/hostile_values.h"
+#include "tests/admin/mysql_probe.h"
+#include "tests/harness/dialog_test.h"
+#include "tests/harness/message_box_capture.h"
+#include "tests/harness/test_files.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sddl.h>
+
+#include <string.h>
+
+#include <algorithm>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace {
+
+using ::testing::AllOf;
+using ::testing::EndsWith;
+using ::testing::StartsWith;
+
+// Runs a batch file with the command interpreter in folder, its output into folder\console.txt and
+// its input from a pipe; whileRunning (when given) gets the process and the pipe's writing end before
+// the pipe is closed (a pause then returns). True when it ended within a minute and a fifth of a
+// second a line.
+bool RunBatch(const std::string& folder, const std::string& batch,
+              const std::function<void(HANDLE process, HANDLE keyboard)>& whileRunning = nullptr)
+{
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    HANDLE input = nullptr, keyboard = nullptr;
+    CreatePipe(&input, &keyboard, &inherit, 0);
+    SetHandleInformation(keyboard, HANDLE_FLAG_INHERIT, 0);
+    HANDLE output = CreateFileA((folder + "\\console.txt").c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                                CREATE_ALWAYS, 0, nullptr);
+    STARTUPINFOA startup = {sizeof startup};
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = input;
+    startup.hStdOutput = startup.hStdError = output;
+    PROCESS_INFORMATION process = {};
+    std::string command = "cmd.exe /c " + batch;
+    bool started = CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                                  folder.c_str(), &startup, &process);
+    CloseHandle(input);
+    CloseHandle(output);
+    if (started && whileRunning) whileRunning(process.hProcess, keyboard);
+    CloseHandle(keyboard);
+    std::string text = ReadBytes(folder + "\\" + batch);
+    DWORD lines = static_cast<DWORD>(std::count(text.begin(), text.end(), '\n'));
+    bool ended = started && WaitForSingleObject(process.hProcess, 60000 + 200 * lines) == WAIT_OBJECT_0;
+    if (started) CloseHandle(process.hThread), CloseHandle(process.hProcess);
+    return ended;
+}
+
+// The bytes of code page 1250 that the console's code page (852) has no character for.
+const std::string consoleLacks = "\x80\x82\x84\x85\x86\x87\x89\x8b\x91\x92\x93\x94\x95\x96\x97\x99\x9b\xa6\xa9\xae"
+                                 "\xb1\xb5\xb6\xb7";
+
+// The batch line of generated runs goes through Wine's real command interpreter to a stand-in dump
+// program (the forwarder's recording mode) that writes down the arguments its runtime split: each
+// run's arguments arrive exactly, the dump ends as the dated file, the option file and the temporary
+// file are gone, and nothing else runs. A run with a character the console cannot show is refused.
+TEST(MySqlBackupBatch, EveryValueReachesTheDumpProgramExactly)
+{
+    ScratchDirectory scratch;
+    ASSERT_TRUE(CopyFileA((std::string("Z:") + MV_MYSQLDUMP_FORWARDER).c_str(), scratch.PathOf("mysqldump.exe").c_str(), FALSE));
+    HostileValues values("batch line");
+    const std::string notInNames = "\\/:*?\"<>|\t";
+    struct Run {
+        std::string tag, line, record, optionFile, dated, temporary;
+    };
+    std::vector<Run> runs;
+    std::string batch;
+    int refused = 0;
+    for (int n = 0; static_cast<int>(runs.size()) < values.count; n++) {
+        // One run in ten may hold what the console cannot show; the others keep to what it can.
+        const std::string lacking = values.Below(10) == 0 ? "" : consoleLacks;
+        const std::string server = values.Below(6) == 0 ? std::string(values.Below(3), ' ') : values.Value(15, lacking);
+        const std::string user = values.Below(20) == 0 ? "" : values.Value(32, lacking);
+        const std::string database = values.Value(64, lacking), tag = std::to_string(n);
+        const std::string file = scratch.PathOf("f" + tag + "_" + values.Value(30, notInNames + lacking));
+        const std::string options = scratch.PathOf("o" + tag + "_" + values.Value(30, notInNames + lacking) + ".cnf");
+        MySqlBackupRun run = {server.c_str(), user.c_str(), database.c_str(), file.c_str(), "20260307", tag.c_str(),
+                              options.c_str()};
+        char line[mysqlBackupBatchCapacity];
+        if (!BuildMySqlBackupConsoleBatch(run, line, sizeof line)) {
+            ASSERT_NE((server + user + database + file + options).find_first_of(consoleLacks), std::string::npos)
+                << "refused without a reason: " << line << ", MV_HOSTILE_SEED=" << values.seed;
+            refused++;
+            continue;
+        }
+        batch += line;
+        std::string record = "--defaults-extra-file=" + options + '\0';
+        if (server.find_first_not_of(' ') != std::string::npos) record += "-h" + std::string(1, '\0') + server + '\0';
+        record += "-u" + std::string(1, '\0') + user + '\0' + (database[0] == '-' ? "--" + std::string(1, '\0') : "");
+        runs.push_back({tag, line, record + database + '\0', options, file + "-20260307", file + "-20260307." + tag + ".tmp"});
+    }
+    std::cout << runs.size() << " runs, " << refused << " refused" << std::endl;
+    // Runs lines through the command interpreter and files each call under the tag its option file
+    // names ("...\o<tag>_...").
+    const std::string record = scratch.PathOf("arguments.bin"), console = scratch.PathOf("console.txt");
+    SetEnvironmentVariableA("MV_MYSQLDUMP_RECORD", record.c_str());
+    std::map<std::string, std::vector<std::string>> calls;
+    auto runLines = [&](const std::string& lines) {
+        for (const Run& run : runs)
+            if (!calls.count(run.tag)) WriteBytes(run.optionFile, "[client]\r\n");
+        DeleteFileA(record.c_str());
+        bool ran = WriteBytes(scratch.PathOf("backup_mysql.bat"), lines) && RunBatch(scratch.path, "backup_mysql.bat");
+        std::string recorded = ReadBytes(record);
+        for (size_t start = 0, end; (end = recorded.find('\n', start)) != std::string::npos; start = end + 1) {
+            size_t at = recorded.find("\\o", start) + 2;
+            calls[recorded.substr(at, recorded.find('_', at) - at)].push_back(recorded.substr(start, end - start));
+        }
+        return ran;
+    };
+    ASSERT_TRUE(runLines(batch));
+    // Under load Wine now and then fails to start a program ("Can't recognize ..."): such a run goes once more.
+    std::string again;
+    for (const Run& run : runs)
+        if (!calls.count(run.tag)) again += run.line;
+    ASSERT_TRUE(again.empty() || runLines(again)) << again;
+    EXPECT_EQ(calls.size(), runs.size()) << ReadBytes(console);
+    for (const Run& run : runs) {
+        std::vector<std::string> got = calls[run.tag];
+        EXPECT_EQ(got.size() == 1 ? Hex(got[0]) : std::to_string(got.size()) + " calls", Hex(run.record))
+            << "run " << run.tag << ", MV_HOSTILE_SEED=" << values.seed;
+        EXPECT_EQ(ReadBytes(run.dated).substr(0, 17), "-- Dump completed") << "run " << run.tag;
+        EXPECT_FALSE(PathExists(run.temporary) || PathExists(run.optionFile)) << "run " << run.tag;
+    }
+    EXPECT_EQ(ReadBytes(console), "");
+
+    // A dump that fails part-way leaves the earlier dump of the same name as it was, removes its
+    // temporary file and the option file, and the console shows the failure until a key is pressed.
+    const Run& earlier = runs[0];
+    ASSERT_TRUE(WriteBytes(earlier.optionFile, "[client]\r\n") && WriteBytes(earlier.dated, "earlier dump"));
+    ASSERT_TRUE(WriteBytes(scratch.PathOf("failing.bat"), earlier.line));
+    SetEnvironmentVariableA("MV_MYSQLDUMP_STATUS", "2");
+    char message[64];
+    CharToOemA("A mentés sikertelen!", message);
+    bool waited = false;
+    EXPECT_TRUE(RunBatch(scratch.path, "failing.bat", [&](HANDLE process, HANDLE keyboard) {
+        for (int i = 0; i < 600 && ReadBytes(console).find(message) == std::string::npos; i++) Sleep(50);
+        Sleep(500);
+        waited = WaitForSingleObject(process, 0) == WAIT_TIMEOUT && ReadBytes(console).find(message) != std::string::npos;
+        DWORD written = 0;
+        WriteFile(keyboard, "x\r\n", 3, &written, nullptr);
+    }));
+    SetEnvironmentVariableA("MV_MYSQLDUMP_RECORD", nullptr);
+    SetEnvironmentVariableA("MV_MYSQLDUMP_STATUS", nullptr);
+    EXPECT_TRUE(waited) << ReadBytes(console);
+    EXPECT_EQ(ReadBytes(earlier.dated), "earlier dump");
+    EXPECT_FALSE(PathExists(earlier.temporary) || PathExists(earlier.optionFile));
+}
+
+INT_PTR CALLBACK HostProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+
+std::vector<std::string> started;
+UINT WINAPI RecordWinExec(LPCSTR command, UINT)
+{
+    started.push_back(command);
+    return 33;
+}
+
+// How the option file was asked for: its access list (as SDDL) and whether it had to be new. Wine
+// keeps no access lists on disk, so the request is what shows.
+std::string optionFileRequest;
+void* originalCreateFile = nullptr;
+HANDLE WINAPI RecordCreateFile(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security, DWORD creation,
+                               DWORD flags, HANDLE model)
+{
+    if (strstr(name, "mysqldump-")) {
+        char* text = nullptr;
+        if (security && security->lpSecurityDescriptor &&
+            ConvertSecurityDescriptorToStringSecurityDescriptorA(security->lpSecurityDescriptor, SDDL_REVISION_1,
+                                                                 DACL_SECURITY_INFORMATION, &text, nullptr)) {
+            optionFileRequest = text;
+            LocalFree(text);
+        }
+        optionFileRequest += creation == CREATE_NEW ? " new" : " not new";
+    }
+    return reinterpret_cast<decltype(&CreateFileA)>(originalCreateFile)(name, access, share, security, creation, flags,
+                                                                         model);
+}
+
+// The dialog lists the server's databases (one without any grant too, no grant pattern, none of the
+// server's own schemas), writes a batch line without the password and an option file only the user
+// can read in the user's temporary folder, and the exit steps remove that option file. A database
+// whose name holds a line break is refused with the parameter message and leaves nothing behind.
+TEST(MySqlBackupDialog, ListsTheServersDatabasesAndKeepsThePasswordInAPrivateFile)
+{
+    TestServer server = ReadTestServer();
+    MySqlProbe probe(server);
+    ASSERT_TRUE(probe.Connected()) << server.error << probe.Error();
+    for (const char* sql : {"drop database if exists mv_no_grants", "drop database if exists `mv\nbreak`",
+                            "delete from mysql.db where Db like 'mvpattern%'", "create database mv_no_grants",
+                            "create database `mv\nbreak`",
+                            "insert into mysql.db (Host, Db, User) values ('%', 'mvpattern\\\\_%', 'mvuser')"})
+        ASSERT_TRUE(probe.Exec(sql)) << probe.Error();
+    std::vector<std::string> databases;
+    for (const auto& row : probe.Rows("show databases"))
+        if (row[0] != "information_schema" && row[0] != "performance_schema" && row[0] != "sys") databases.push_back(row[0]);
+    CopyText(session.mysqlDataSource, server.dsn.c_str());
+    CopyText(session.mysqlUser, server.user.c_str());
+    CopyText(session.mysqlPassword, server.password.c_str());
+    ScratchDirectory start;
+    CopyText(startDirectory, start.path.c_str());
+    char temporary[MAX_PATH];
+    GetTempPathA(sizeof temporary, temporary);
+    auto optionFiles = [&] {
+        std::vector<std::string> names;
+        for (const std::string& name : FilesIn(temporary))
+            if (name.rfind("mysqldump-", 0) == 0) names.push_back(name);
+        return names;
+    };
+    for (const std::string& name : optionFiles()) DeleteFileA((temporary + name).c_str());
+
+    MessageBoxCapture boxes;
+    void* originalWinExec = ReplaceImport("kernel32.dll", "WinExec", reinterpret_cast<void*>(&RecordWinExec));
+    originalCreateFile = ReplaceImport("kernel32.dll", "CreateFileA", reinterpret_cast<void*>(&RecordCreateFile));
+    RunDialog("MYSQL_BACKUP", HostProc, 0, [&](HWND menuOwner) {
+        OnNextDialog([&](HWND dialog) {
+            EXPECT_EQ(ComboItems(dialog, IDC_MYBACKUP_DATABASE), databases);
+            auto pick = [&](const char* name) {
+                SendDlgItemMessageA(dialog, IDC_MYBACKUP_DATABASE, CB_SELECTSTRING, -1, (LPARAM)name);
+            };
+            pick("mv\nbreak");
+            SetText(dialog, IDC_MYBACKUP_FILE, start.PathOf("x.sql"));
+            Click(dialog, IDC_MYBACKUP_SAVE);
+            ASSERT_EQ(boxes.Count(), 1u);
+            EXPECT_EQ(boxes.Boxes()[0].text + "/" + boxes.Boxes()[0].caption, "A paraméterek kitöltése hiányos!/Hibaüzenet");
+            EXPECT_TRUE(optionFiles().empty());
+            EXPECT_FALSE(PathExists(start.PathOf("backup_mysql.bat")));
+            pick("mv_no_grants");
+            SetText(dialog, IDC_MYBACKUP_SERVER, "127.0.0.1");
+            Click(dialog, IDC_MYBACKUP_SAVE);
+        });
+        ShowMySqlBackup(menuOwner);
+        EndDialog(menuOwner, 0);
+    });
+    ReplaceImport("kernel32.dll", "WinExec", originalWinExec);
+    ReplaceImport("kernel32.dll", "CreateFileA", originalCreateFile);
+    EXPECT_EQ(started, std::vector<std::string>{"backup_mysql.bat"});
+    std::string line = ReadBytes(start.PathOf("backup_mysql.bat"));
+    EXPECT_EQ(line.find(server.password), std::string::npos) << line;
+    auto names = optionFiles();
+    ASSERT_EQ(names.size(), 1u);
+    const std::string optionFile = temporary + names[0];
+    const std::string beginning = "@mysqldump --defaults-extra-file=" + optionFile + " -h 127.0.0.1 -u root mv_no_grants >";
+    EXPECT_EQ(line.substr(0, beginning.size()), beginning);
+    EXPECT_EQ(ReadBytes(optionFile), "[client]\r\npassword=\"" + server.password + "\"\r\n");
+    // Only the current user, nothing inherited from the folder.
+    EXPECT_THAT(optionFileRequest, AllOf(StartsWith("D:P(A;;FA;;;S-1-5-21-"), EndsWith(") new")));
+    CloseAdminTools();
+    EXPECT_TRUE(optionFiles().empty());
+    startDirectory[0] = '\0';
+    for (const char* sql : {"drop database mv_no_grants", "drop database `mv\nbreak`",
+                            "delete from mysql.db where Db like 'mvpattern%'"})
+        probe.Exec(sql);
+}
+
+}  // namespace
