@@ -8,7 +8,7 @@
 #include "config/session.h"
 #include "support/bounded_text.h"
 #include "support/process_state.h"
-#include "tests/admin/hostile_values.h"
+#include "tests/harness/hostile_values.h"
 #include "tests/admin/mysql_probe.h"
 #include "tests/harness/dialog_test.h"
 #include "tests/harness/message_box_capture.h"

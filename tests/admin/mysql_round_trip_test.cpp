@@ -5,7 +5,7 @@
 // Runs against the stock server and the classic-layout one (tests/admin/CMakeLists.txt).
 #include "admin/mysql_account_statements.h"
 #include "admin/mysql_backup_line.h"
-#include "tests/admin/hostile_values.h"
+#include "tests/harness/hostile_values.h"
 #include "tests/admin/mysql_probe.h"
 
 #include <gtest/gtest.h>

@@ -4,10 +4,10 @@
 #include "admin/sql_server_statements.h"
 #include "tests/db/db_test_support.h"
 #include "tests/db/sqlserver_standin/standin_files.h"
+#include "tests/harness/hostile_values.h"
 
 #include <gtest/gtest.h>
 
-#include <random>
 #include <string>
 
 TEST(SqlServerStatements, AStatementThatDoesNotFitIsRefusedWholeNeverCut)
@@ -48,25 +48,6 @@ TEST(SqlServerStatements, BackupEscapesEachValueForItsPlaceAndReadsItsProgress)
 
 namespace {
 
-// Every byte that can be typed in code page 1250 (blanks, quotes, brackets and accented letters
-// first among them), values of 1 to 63 characters. A file name takes what Windows allows in one; under
-// Wine only ASCII, since Wine's names for the stand-in's files differ from their bytes and the test
-// could not remove them.
-std::string HostileValue(std::mt19937& random, bool file)
-{
-    static const std::string unkind = "'''[]] \"\\%";
-    std::string value;
-    for (size_t length = 1 + random() % 63; value.size() < length;) {
-        unsigned char c = random() % 3 == 0 ? unkind[random() % unkind.size()] : (unsigned char)(0x20 + random() % 0xE0);
-        bool undefined = c == 0x7F || c == 0x81 || c == 0x83 || c == 0x88 || c == 0x90 || c == 0x98;
-#ifdef _WIN32
-        undefined |= file && c >= 0x80;
-#endif
-        if (!undefined && !(file && strchr("\\/:*?\"<>|", c))) value += (char)c;
-    }
-    return value;
-}
-
 std::string Escaped(std::string value)  // as the stand-in's state file holds a field
 {
     for (size_t at = 0; (at = value.find('\\', at)) != std::string::npos; at += 2) value.insert(at, "\\");
@@ -80,10 +61,13 @@ std::string Escaped(std::string value)  // as the stand-in's state file holds a 
 // come back byte for byte. MV_HOSTILE_SEED and MV_HOSTILE_COUNT choose other values or more of them.
 TEST(SqlServerStatements, HostileValuesReachTheServerByteForByte)
 {
-    unsigned seed = (unsigned)std::stoul(EnvironmentValue("MV_HOSTILE_SEED", "15"));
-    int count = std::stoi(EnvironmentValue("MV_HOSTILE_COUNT", "500"));
-    printf("hostile values: seed %u, count %d\n", seed, count);
-    std::mt19937 random(seed);
+    HostileValues values("login and backup statements");
+    // A file name takes what Windows allows in one; under Wine only ASCII, since Wine's names for the
+    // stand-in's files differ from their bytes and the test could not remove them.
+    std::string fileExcluded = "\\/:*?\"<>|\t";
+#ifdef _WIN32
+    for (int c = 0x80; c <= 0xFF; c++) fileExcluded += (char)c;
+#endif
     KeepOdbcLibrariesMapped();
     ASSERT_EQ(LoadOdbcApi(), 1);
     ASSERT_TRUE(SeedStandIn("login\tsa\tSAPWD\tsysadmin\n"));
@@ -93,10 +77,11 @@ TEST(SqlServerStatements, HostileValuesReachTheServerByteForByte)
     const std::string folder = StandInPath(".files/");
     MakeDirectory(folder);
     char statement[1024];
-    for (int i = 0; i < count && !HasFailure(); i++) {
-        std::string login = HostileValue(random, false), password = HostileValue(random, false);
-        std::string file = folder + HostileValue(random, true) + ".bak";  // Windows drops a last blank or dot
-        SCOPED_TRACE("value " + std::to_string(i) + ": [" + login + "] [" + password + "] [" + file + "]");
+    for (int i = 0; i < values.count && !HasFailure(); i++) {
+        std::string login = values.Value(63, "\t"), password = values.Value(63, "\t");  // the state file splits at tabs
+        std::string file = folder + values.Value(63, fileExcluded) + ".bak";  // Windows drops a last blank or dot
+        SCOPED_TRACE("value " + std::to_string(i) + ": [" + login + "] [" + password + "] [" + file +
+                     "], MV_HOSTILE_SEED=" + std::to_string(values.seed));
         SeedStandIn("login\tsa\tSAPWD\tsysadmin\ndatabase\t" + Escaped(login) + "\nbackup\t2\t0\t0\n");
         auto run = [&](bool built) { return built && SQL_SUCCEEDED(connection->ExecDirect(statement, 0)); };
         EXPECT_TRUE(run(BuildCreateLogin(statement, sizeof statement, login.c_str(), password.c_str())));

@@ -1,7 +1,7 @@
-// Generated hostile values for the MySQL tools' escaping round trips: quotes, backslashes, "%", "_",
-// blanks, the command interpreter's specials, accented letters of code page 1250 and every byte that
-// can be typed. Seeded: the seed is printed, MV_HOSTILE_SEED repeats it, MV_HOSTILE_COUNT raises the
-// number of values (at least 500); scripts/hostile-values.sh runs many.
+// Generated hostile values for the server tools' escaping round trips: quotes, brackets, backslashes,
+// "%", "_", blanks, the command interpreter's specials, accented letters of code page 1250 and every
+// byte that can be typed. Seeded: the seed is printed, MV_HOSTILE_SEED repeats it, MV_HOSTILE_COUNT
+// raises the number of values (at least 500); scripts/hostile-values.sh runs many.
 #pragma once
 
 #include "tests/harness/test_files.h"
@@ -32,7 +32,7 @@ struct HostileValues {
     // any byte from 0x20 to 0xFF but DEL and the five code page 1250 leaves undefined.
     std::string Value(size_t maxLength, const std::string& excluded = "")
     {
-        static const std::string specials = "'\"\\%_ &|<>^(),;=!@#`-\t";
+        static const std::string specials = "'\"\\%_ &|<>^(),;=!@#`-\t[]";
         static const std::string accented = "\xe1\xe9\xed\xf3\xf6\xf5\xfa\xfc\xfb\xc1\xc9\xd5\xdb\x9a\x9e\xb3\xb9\xe8\xf8\xdf";
         static const std::string untypable = "\x7f\x81\x83\x88\x90\x98";
         size_t length = Below(8) == 0 ? maxLength : 1 + Below(maxLength < 12 ? maxLength : 12);
