@@ -20,6 +20,9 @@ const char* const mysqlBackupBatchName = "backup_mysql.bat";
 
 namespace {
 
+// The file field holds a whole path, as the file chooser returns it, and is read whole.
+const int fileCapacity = MAX_PATH + 1;
+
 // The databases the server has, in its order, without its own schemas of views and statistics.
 void FillDatabaseList(HWND dialog)
 {
@@ -65,8 +68,8 @@ void ProposeFile(HWND dialog)
 
 void ChooseFile(HWND dialog)
 {
-    char file[258];
-    char directory[258];
+    char file[fileCapacity];
+    char directory[MAX_PATH];
     GetControlText(dialog, IDC_MYBACKUP_FILE, file, sizeof file);
     DirectoryOf(file, directory, sizeof directory);
     const char* chosen = ChooseSaveFile(dialog, appInstance, IsBlank(directory) ? startDirectory : directory, nullptr);
@@ -97,7 +100,7 @@ bool WriteBatchFile(const char* text)
 void SaveAndStart(HWND dialog)
 {
     char database[256];
-    char file[258];
+    char file[fileCapacity];
     char server[127];
     CurrentDatabase(dialog, database, sizeof database);
     GetControlText(dialog, IDC_MYBACKUP_FILE, file, sizeof file);
@@ -142,7 +145,7 @@ INT_PTR CALLBACK MySqlBackupProc(HWND dialog, UINT message, WPARAM wParam, LPARA
         SendDlgItemMessageA(dialog, IDC_MYBACKUP_ICON, STM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
         FillDatabaseList(dialog);
         SendDlgItemMessageA(dialog, IDC_MYBACKUP_SERVER, EM_LIMITTEXT, 15, 0);
-        SendDlgItemMessageA(dialog, IDC_MYBACKUP_FILE, EM_LIMITTEXT, 260, 0);
+        SendDlgItemMessageA(dialog, IDC_MYBACKUP_FILE, EM_LIMITTEXT, fileCapacity - 1, 0);
         SetFocus(GetDlgItem(dialog, IDC_MYBACKUP_DATABASE));
         AddToolTip(dialog, IDC_MYBACKUP_DATABASE, "Mentendő adatbázis.", TTF_SUBCLASS);
         AddToolTip(dialog, IDC_MYBACKUP_SERVER,

@@ -226,6 +226,8 @@ TEST(MySqlBackupDialog, ListsTheServersDatabasesAndKeepsThePasswordInAPrivateFil
     };
     for (const std::string& name : optionFiles()) DeleteFileA((temporary + name).c_str());
 
+    // As long a path as the file chooser returns is taken whole.
+    const std::string wholePath = start.PathOf(std::string(MAX_PATH - 1 - start.PathOf("").size(), 'f'));
     MessageBoxCapture boxes;
     void* originalWinExec = ReplaceImport("kernel32.dll", "WinExec", reinterpret_cast<void*>(&RecordWinExec));
     originalCreateFile = ReplaceImport("kernel32.dll", "CreateFileA", reinterpret_cast<void*>(&RecordCreateFile));
@@ -243,6 +245,7 @@ TEST(MySqlBackupDialog, ListsTheServersDatabasesAndKeepsThePasswordInAPrivateFil
             EXPECT_TRUE(optionFiles().empty());
             EXPECT_FALSE(PathExists(start.PathOf("backup_mysql.bat")));
             pick("mv_no_grants");
+            SetText(dialog, IDC_MYBACKUP_FILE, wholePath);
             SetText(dialog, IDC_MYBACKUP_SERVER, "127.0.0.1");
             Click(dialog, IDC_MYBACKUP_SAVE);
         });
@@ -259,6 +262,7 @@ TEST(MySqlBackupDialog, ListsTheServersDatabasesAndKeepsThePasswordInAPrivateFil
     const std::string optionFile = temporary + names[0];
     const std::string beginning = "@mysqldump --defaults-extra-file=" + optionFile + " -h 127.0.0.1 -u root mv_no_grants >";
     EXPECT_EQ(line.substr(0, beginning.size()), beginning);
+    EXPECT_NE(line.find(wholePath + "-"), std::string::npos) << line;
     EXPECT_EQ(ReadBytes(optionFile), "[client]\r\npassword=\"" + server.password + "\"\r\n");
     // Only the current user, nothing inherited from the folder.
     EXPECT_THAT(optionFileRequest, AllOf(StartsWith("D:P(A;;FA;;;S-1-5-21-"), EndsWith(") new")));
