@@ -33,6 +33,7 @@
 #define IDC_MSSQL_BACKUP_NAME_LABEL 102
 #define IDC_MSSQL_BACKUP_FILE_LABEL 103
 #define IDC_MSSQL_BACKUP_PROGRESS 104  // shown while a backup runs: the percentage the server reported
+#define IDC_MSSQL_BACKUP_STAGE 105     // shown while a backup runs: what the server is doing
 #define IDC_MSSQL_BACKUP_ICON 108
 #define IDC_MSSQL_BACKUP_DATABASES 201
 #define IDC_MSSQL_BACKUP_NAME 202
@@ -40,6 +41,7 @@
 #define IDC_MSSQL_BACKUP_GROUP 301
 #define IDC_MSSQL_BACKUP_CHOOSE 303
 #define IDC_MSSQL_BACKUP_RUN 6
+#define IDC_MSSQL_BACKUP_CANCEL 7  // "&Megszakítás", the one button while a backup runs (not IDCANCEL: Esc does nothing)
 
 // USER_ADMIN: the user-rights editor.
 #define IDC_RIGHTS_MYSQL_GROUP 101

@@ -4,6 +4,7 @@
 #include "admin/admin_tools.h"
 #include "admin/sql_server_connection.h"
 #include "admin/sql_server_statements.h"
+#include "admin/statement_run.h"
 #include "db/odbc_connection.h"
 #include "db/odbc_cursor.h"
 #include "ui/dialog_utils.h"
@@ -22,24 +23,25 @@ const int nameCapacity = 255;
 const int fileCapacity = MAX_PATH;
 const int entryCapacity = 256;
 
-// What a backup's thread posts to the dialog.
-const UINT backupProgress = WM_APP + 1;  // wParam: the percentage the server last reported
-const UINT backupEnded = WM_APP + 2;
+// What a run's thread posts to the dialog.
+const UINT backupStage = WM_APP + 1;     // wParam: the statement about to be sent
+const UINT backupProgress = WM_APP + 2;  // wParam: the percentage the server last reported
+const UINT backupEnded = WM_APP + 3;
+const UINT_PTR cancelRepeat = 1;  // timer that repeats a cancel until the run has ended
 
-// The backup under way. The server goes on with a backup only while the client reads its results, and
-// one read may wait for as long as the server works, so the statement runs on a thread of its own
-// that reads it to the end and posts its progress and its end to the dialog. Meanwhile the dialog
-// keeps answering but is locked: nothing else uses the connection, and it cannot be closed or start
-// another backup until the thread has ended and has been joined. One dialog runs at a time.
+// "&Ment" first asks the server what the file holds (RESTORE HEADERONLY) and, after the question
+// that may need, backs up and verifies the backup (BACKUP, then RESTORE VERIFYONLY). Each of the two
+// runs on a thread of its own that reads its statements to the end and posts its stages, progress
+// and end to the dialog. Meanwhile the dialog keeps answering but is locked: "&Megszakítás" is its
+// one button, nothing else uses the connection, and it cannot be closed or start another backup
+// until the run has ended. One dialog runs at a time.
 struct BackupRun {
     HWND dialog;
-    OdbcConnection* connection;
-    HANDLE thread;  // null when no backup runs
+    StatementRun run;
+    bool checking;  // the run is the file check, not the backup
     char database[entryCapacity];
     char file[fileCapacity];
-    char statement[1024];
-    SQLHSTMT handle;  // of the statement, until JoinBackup frees it
-    SQLRETURN result;
+    char check[1024], statement[1024], verification[1024];
 };
 BackupRun backup;
 
@@ -103,37 +105,67 @@ void ChooseBackupFile(HWND dialog)
     if (chosen[0]) SetControlText(dialog, IDC_MSSQL_BACKUP_FILE, chosen);
 }
 
+void ReportStage(void* context, int stage)
+{
+    PostMessageA(static_cast<BackupRun*>(context)->dialog, backupStage, (WPARAM)stage, 0);
+}
+
 void ReportProgress(void* context, SQLINTEGER nativeError, const char* text)
 {
     int percent = BackupPercent(nativeError, text);
     if (percent >= 0) PostMessageA(static_cast<BackupRun*>(context)->dialog, backupProgress, (WPARAM)percent, 0);
 }
 
-DWORD WINAPI RunBackupStatement(LPVOID parameter)
+void ReportEnd(void* context)
 {
-    auto* run = static_cast<BackupRun*>(parameter);
-    run->result = run->connection->ExecuteToEnd(run->statement, &run->handle, ReportProgress, run);
     // The dialog waits for this message; a post fails only while its queue is full.
-    while (!PostMessageA(run->dialog, backupEnded, 0, 0) && IsWindow(run->dialog)) Sleep(50);
-    return 0;
+    HWND dialog = static_cast<BackupRun*>(context)->dialog;
+    while (!PostMessageA(dialog, backupEnded, 0, 0) && IsWindow(dialog)) Sleep(50);
 }
 
-// Locks the dialog while a backup runs (every field and button, the close box) and shows its progress.
+// Locks the dialog while a run is under way (every field and button but "&Megszakítás", the close
+// box) and shows its stage and progress.
 void LockBackup(HWND dialog, bool locked)
 {
     static const int controls[] = {IDC_MSSQL_BACKUP_DATABASES, IDC_MSSQL_BACKUP_NAME, IDC_MSSQL_BACKUP_FILE,
                                    IDC_MSSQL_BACKUP_CHOOSE, IDC_MSSQL_BACKUP_RUN};
+    static const int runControls[] = {IDC_MSSQL_BACKUP_STAGE, IDC_MSSQL_BACKUP_PROGRESS, IDC_MSSQL_BACKUP_CANCEL};
     for (int id : controls) EnableWindow(GetDlgItem(dialog, id), !locked);
     EnableMenuItem(GetSystemMenu(dialog, FALSE), SC_CLOSE, MF_BYCOMMAND | (locked ? MF_GRAYED : MF_ENABLED));
-    HWND progress = GetDlgItem(dialog, IDC_MSSQL_BACKUP_PROGRESS);
-    SendMessageA(progress, PBM_SETPOS, 0, 0);
-    ShowWindow(progress, locked ? SW_SHOW : SW_HIDE);
-    if (!locked) SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, IDC_MSSQL_BACKUP_RUN)), TRUE);
+    SendDlgItemMessageA(dialog, IDC_MSSQL_BACKUP_PROGRESS, PBM_SETPOS, 0, 0);
+    SetControlText(dialog, IDC_MSSQL_BACKUP_STAGE, "");
+    for (int id : runControls) {
+        ShowWindow(GetDlgItem(dialog, id), locked ? SW_SHOW : SW_HIDE);
+        EnableWindow(GetDlgItem(dialog, id), locked);
+    }
+    if (!locked) {
+        KillTimer(dialog, cancelRepeat);
+        SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, IDC_MSSQL_BACKUP_RUN)), TRUE);
+    }
+}
+
+// Starts the file check or the backup with its verification. False when it could not start.
+bool StartRun(HWND dialog, bool checking)
+{
+    StatementRun& run = backup.run;
+    run.connection = sqlServerConnection;
+    run.context = &backup;
+    run.onStage = ReportStage;
+    run.onMessage = ReportProgress;
+    run.onEnd = ReportEnd;
+    run.statements[0] = checking ? backup.check : backup.statement;
+    run.statements[1] = backup.verification;
+    run.statementCount = checking ? 1 : 2;
+    backup.checking = checking;
+    LockBackup(dialog, true);
+    if (run.Start()) return true;
+    LockBackup(dialog, false);
+    return false;
 }
 
 void StartBackup(HWND dialog)
 {
-    if (backup.thread) return;  // one backup at a time
+    if (backup.run.Running()) return;  // one backup at a time
     char name[nameCapacity];
     CurrentDatabase(dialog, backup.database);
     GetControlText(dialog, IDC_MSSQL_BACKUP_NAME, name, sizeof name);
@@ -143,38 +175,73 @@ void StartBackup(HWND dialog)
         return;
     }
     backup.dialog = dialog;
-    backup.connection = sqlServerConnection;
-    backup.handle = SQL_NULL_HSTMT;
-    backup.result = SQL_ERROR;
     // A statement that does not fit is refused whole: nothing is sent.
-    if (BuildBackupStatement(backup.statement, sizeof backup.statement, backup.database, backup.file, name)) {
-        LockBackup(dialog, true);
-        backup.thread = CreateThread(nullptr, 0, RunBackupStatement, &backup, 0, nullptr);
-        if (backup.thread) return;
-        LockBackup(dialog, false);
-    }
+    if (BuildBackupStatement(backup.statement, sizeof backup.statement, backup.database, backup.file, name) &&
+        BuildBackupHeaderQuery(backup.check, sizeof backup.check, backup.file) &&
+        BuildBackupVerification(backup.verification, sizeof backup.verification, backup.file) &&
+        StartRun(dialog, true))
+        return;
     MessageBoxA(dialog, "A mentés sikertelen!", "Hibaüzenet", MB_TASKMODAL);
 }
 
-// Waits for the backup's thread, which has ended or is about to, and releases the connection's
-// statement; a failure is shown from its diagnostics. True when the backup succeeded.
-bool JoinBackup(HWND dialog)
+// From the window's thread: stops the running statement; the run's end then unlocks the dialog.
+void CancelBackup(HWND dialog)
 {
-    WaitForSingleObject(backup.thread, INFINITE);
-    CloseHandle(backup.thread);
-    backup.thread = nullptr;
-    backup.connection->EndStatement(backup.handle, backup.result, dialog);
-    backup.handle = SQL_NULL_HSTMT;
-    return backup.result == SQL_SUCCESS || backup.result == SQL_SUCCESS_WITH_INFO;
+    if (!backup.run.Running()) return;
+    backup.run.Cancel();
+    SetControlText(dialog, IDC_MSSQL_BACKUP_STAGE, "Megszakítás...");
+    SetTimer(dialog, cancelRepeat, 500, nullptr);
+}
+
+void ShowStage(HWND dialog, int stage, int percent)
+{
+    if (!backup.run.Running() || backup.run.Cancelled()) return;  // a late message of an ended or stopped stage
+    char text[64];
+    if (backup.checking) CopyText(text, "A fájl vizsgálata...");
+    else if (stage == 1) CopyText(text, "A mentés ellenőrzése...");
+    else snprintf(text, sizeof text, "Mentés: %d%%", percent);
+    SetControlText(dialog, IDC_MSSQL_BACKUP_STAGE, text);
+    SendDlgItemMessageA(dialog, IDC_MSSQL_BACKUP_PROGRESS, PBM_SETPOS, stage == 1 ? 100 : percent, 0);
+}
+
+// The file check has ended: asks before a backup replaces what the file may hold. True to go on.
+bool MayReplace(HWND dialog)
+{
+    const StatementRun& run = backup.run;
+    const char* question = nullptr;
+    switch (ClassifyBackupFile(run.Succeeded(), run.rowResults, run.errors, run.errorCount)) {
+    case BackupFileState::Missing: return true;
+    case BackupFileState::HoldsBackup: question = "A(z) '%s' fájl már tartalmaz mentést.\r\nFelülírja?"; break;
+    case BackupFileState::HoldsNoBackup: question = "A(z) '%s' fájl már létezik, de nem tartalmaz mentést.\r\nFelülírja?"; break;
+    case BackupFileState::Unknown:
+        question = "Nem sikerült megállapítani, hogy a(z) '%s' fájl tartalmaz-e már mentést.\r\nFelülírja?";
+        break;
+    }
+    char text[fileCapacity + 128];
+    snprintf(text, sizeof text, question, backup.file);
+    return MessageBoxA(dialog, text, "Figyelem", MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2 | MB_TASKMODAL) == IDYES;
 }
 
 void EndBackup(HWND dialog)
 {
-    if (!backup.thread) return;
-    bool succeeded = JoinBackup(dialog);
+    StatementRun& run = backup.run;
+    if (!run.Running()) return;
+    run.End();
+    if (run.Cancelled()) {
+        LockBackup(dialog, false);
+        MessageBoxA(dialog, "A mentés megszakítva.", "Üzenet", MB_TASKMODAL);
+        return;
+    }
+    if (backup.checking) {
+        if (!MayReplace(dialog)) LockBackup(dialog, false);
+        else if (!StartRun(dialog, false)) MessageBoxA(dialog, "A mentés sikertelen!", "Hibaüzenet", MB_TASKMODAL);
+        return;
+    }
     LockBackup(dialog, false);
-    if (!succeeded) {
-        MessageBoxA(dialog, "A mentés sikertelen!", "Hibaüzenet", MB_TASKMODAL);
+    if (!run.Succeeded()) {
+        ShowOdbcMessage(run.failure, dialog);
+        MessageBoxA(dialog, run.stage == 0 ? "A mentés sikertelen!" : "A mentés ellenőrzése sikertelen!", "Hibaüzenet",
+                    MB_TASKMODAL);
         return;
     }
     char text[entryCapacity + fileCapacity + 64];
@@ -192,15 +259,22 @@ INT_PTR CALLBACK SqlServerBackupProc(HWND dialog, UINT message, WPARAM wParam, L
         InitBackup(dialog);
         return FALSE;  // the focus is set
     case WM_CLOSE:
-        if (!backup.thread) EndDialog(dialog, 0);  // not while a backup runs
+        if (!backup.run.Running()) EndDialog(dialog, 0);  // not while a backup runs
         return TRUE;
     case WM_DESTROY:
-        // Only reached with a backup under way when the dialog is ended from outside: the connection
+        // Only reached with a run under way when the dialog is ended from outside: the connection
         // must be free before its owner destroys it.
-        if (backup.thread) JoinBackup(dialog);
+        backup.run.Cancel();
+        backup.run.End();
         return FALSE;
+    case WM_TIMER:
+        if (wParam == cancelRepeat) backup.run.Cancel();
+        return TRUE;
+    case backupStage:
+        ShowStage(dialog, (int)wParam, 0);
+        return TRUE;
     case backupProgress:
-        if (backup.thread) SendDlgItemMessageA(dialog, IDC_MSSQL_BACKUP_PROGRESS, PBM_SETPOS, wParam, 0);
+        ShowStage(dialog, 0, (int)wParam);
         return TRUE;
     case backupEnded:
         EndBackup(dialog);
@@ -214,6 +288,7 @@ INT_PTR CALLBACK SqlServerBackupProc(HWND dialog, UINT message, WPARAM wParam, L
         if (HIWORD(wParam) != BN_CLICKED) return FALSE;
         if (LOWORD(wParam) == IDC_MSSQL_BACKUP_CHOOSE) ChooseBackupFile(dialog);
         else if (LOWORD(wParam) == IDC_MSSQL_BACKUP_RUN) StartBackup(dialog);
+        else if (LOWORD(wParam) == IDC_MSSQL_BACKUP_CANCEL) CancelBackup(dialog);
         else return FALSE;
         return TRUE;
     default: return FALSE;

@@ -70,8 +70,28 @@ bool BuildBackupStatement(char* target, size_t capacity, const char* database, c
     const char* values[] = {database, file, backupName};
     return FillStatement(target, capacity,
                          "BACKUP DATABASE [%s] TO DISK = '%s' WITH NOFORMAT, INIT, NAME = '%s', NOREWIND, NOUNLOAD, NOSKIP, "
-                         "STATS = 10",
+                         "CHECKSUM, STATS = 10",
                          values, 3);
+}
+
+bool BuildBackupHeaderQuery(char* target, size_t capacity, const char* file)
+{
+    return FillStatement(target, capacity, "RESTORE HEADERONLY FROM DISK = '%s'", &file, 1);
+}
+
+bool BuildBackupVerification(char* target, size_t capacity, const char* file)
+{
+    return FillStatement(target, capacity, "RESTORE VERIFYONLY FROM DISK = '%s' WITH CHECKSUM", &file, 1);
+}
+
+BackupFileState ClassifyBackupFile(bool succeeded, int rowResults, const long* errors, int errorCount)
+{
+    if (succeeded) return rowResults > 0 ? BackupFileState::HoldsBackup : BackupFileState::HoldsNoBackup;
+    for (int i = 0; i < errorCount; i++) {
+        if (errors[i] == backupDeviceUnavailable) return BackupFileState::Missing;
+        if (errors[i] == backupMediaMalformed) return BackupFileState::HoldsNoBackup;
+    }
+    return BackupFileState::Unknown;
 }
 
 bool BuildBackupFileName(char* target, size_t capacity, const char* directory, const char* database, const char* isoDate)

@@ -27,6 +27,25 @@ bool BuildRoleChange(char* target, size_t capacity, bool add, const char* login,
 bool BuildCreateLogin(char* target, size_t capacity, const char* login, const char* password);
 bool BuildBackupStatement(char* target, size_t capacity, const char* database, const char* file,
                           const char* backupName);
+// RESTORE HEADERONLY of the file: a row per backup set it holds.
+bool BuildBackupHeaderQuery(char* target, size_t capacity, const char* file);
+// RESTORE VERIFYONLY of the file WITH CHECKSUM: reads the whole backup back and checks its checksums.
+bool BuildBackupVerification(char* target, size_t capacity, const char* file);
+
+// The server's message numbers that a backup's file check and verification are told by.
+const long backupDeviceUnavailable = 3201;  // "Cannot open backup device": for the check, no such file
+const long backupMediaMalformed = 3241;     // the file holds no backup set
+
+// What RESTORE HEADERONLY said about a file before a backup replaces it.
+enum class BackupFileState {
+    Missing,        // no such file: the normal case
+    HoldsBackup,    // it holds at least one backup set
+    HoldsNoBackup,  // it exists but holds none
+    Unknown,        // the check was refused (permission, say) or failed otherwise
+};
+// From the check's outcome: whether it ran to its end, how many of its results brought a row, and
+// the native numbers of the failing call's messages.
+BackupFileState ClassifyBackupFile(bool succeeded, int rowResults, const long* errors, int errorCount);
 
 // The server's message number for a backup's progress ("10 percent processed.").
 const long backupProgressMessage = 3211;

@@ -97,7 +97,7 @@ void ShowOdbcMessage(const char* text, HWND owner)
 {
     // A wait cursor set by the caller must not stay over the box.
     SetCursor(LoadCursorA(nullptr, IDC_ARROW));
-    MessageBoxA(owner, text, odbcErrorCaption, MB_SYSTEMMODAL);
+    MessageBoxA(owner, text && text[0] ? text : noDiagnosticText, odbcErrorCaption, MB_SYSTEMMODAL);
 }
 
 void ShowOdbcError(SQLHENV environment, SQLHDBC connection, SQLHSTMT statement, HWND owner)
@@ -111,7 +111,7 @@ void ShowOdbcError(SQLHENV environment, SQLHDBC connection, SQLHSTMT statement, 
         result = odbcApi.SQLError(environment, connection, statement, state, &nativeError,
                                   reinterpret_cast<SQLCHAR*>(odbcErrorText), sizeof odbcErrorText, &length);
     odbcErrorText[sizeof odbcErrorText - 1] = '\0';  // terminated whatever the driver wrote
-    ShowOdbcMessage(Succeeded(result) && odbcErrorText[0] ? odbcErrorText : noDiagnosticText, owner);
+    ShowOdbcMessage(Succeeded(result) ? odbcErrorText : "", owner);
 }
 
 DatabaseKind ClassifyDbmsName(const char* lowerName, int* initialFetch)
@@ -383,36 +383,59 @@ void OdbcConnection::EndStatement(SQLHSTMT handle, SQLRETURN result, HWND owner)
     odbcApi.SQLFreeHandle(SQL_HANDLE_STMT, handle);
 }
 
-SQLRETURN OdbcConnection::ExecuteToEnd(const char* statement, SQLHSTMT* handle, OdbcMessageSink onMessage,
-                                       void* context)
+SQLRETURN OdbcConnection::AllocateStatement(SQLHSTMT* handle)
 {
     *handle = SQL_NULL_HSTMT;
     SQLRETURN result =
         connection ? odbcApi.SQLAllocHandle(SQL_HANDLE_STMT, connection, handle) : SQL_INVALID_HANDLE;
-    if (!Succeeded(result)) {
-        *handle = SQL_NULL_HSTMT;
-        return result;
-    }
+    if (!Succeeded(result)) *handle = SQL_NULL_HSTMT;
+    return result;
+}
+
+SQLRETURN OdbcConnection::ExecuteToEnd(const char* statement, SQLHSTMT* handle, OdbcMessageSink onMessage,
+                                       void* context)
+{
+    SQLRETURN result = AllocateStatement(handle);
+    return Succeeded(result) ? RunToEnd(*handle, statement, onMessage, context, nullptr) : result;
+}
+
+SQLRETURN OdbcConnection::RunToEnd(SQLHSTMT handle, const char* statement, OdbcMessageSink onMessage,
+                                   void* context, int* rowResults)
+{
     SQLRETURN executed = odbcApi.SQLExecDirect(
-        *handle, reinterpret_cast<SQLCHAR*>(const_cast<char*>(statement ? statement : "")), SQL_NTS);
-    for (result = executed; Succeeded(result); result = odbcApi.SQLMoreResults(*handle)) {
-        if (result != SQL_SUCCESS_WITH_INFO || !onMessage) continue;
-        // Each SQLError call hands over the next record; the bound guards against a driver manager
-        // that would repeat one for ever.
-        char text[odbcMessageCapacity];
-        SQLCHAR state[6];
-        SQLINTEGER nativeError = 0;
-        SQLSMALLINT length = 0;
-        for (int record = 0; record < odbcMessageRecordLimit; record++) {
-            text[0] = '\0';
-            if (!Succeeded(odbcApi.SQLError(SQL_NULL_HENV, SQL_NULL_HDBC, *handle, state, &nativeError,
-                                            reinterpret_cast<SQLCHAR*>(text), sizeof text, &length)))
-                break;
-            text[sizeof text - 1] = '\0';
-            onMessage(context, nativeError, text);
-        }
+        handle, reinterpret_cast<SQLCHAR*>(const_cast<char*>(statement ? statement : "")), SQL_NTS);
+    SQLRETURN result;
+    for (result = executed; Succeeded(result); result = odbcApi.SQLMoreResults(handle)) {
+        if (result == SQL_SUCCESS_WITH_INFO && onMessage) ReadDiagnostics(handle, onMessage, context);
+        SQLSMALLINT columns = 0;
+        if (rowResults && Succeeded(odbcApi.SQLNumResultCols(handle, &columns)) && columns > 0 &&
+            Succeeded(odbcApi.SQLFetch(handle)))
+            (*rowResults)++;
     }
     return result == SQL_NO_DATA ? executed : result;
+}
+
+void OdbcConnection::ReadDiagnostics(SQLHSTMT handle, OdbcMessageSink sink, void* context)
+{
+    // Each SQLError call hands over the next record; the bound guards against a driver manager that
+    // would repeat one for ever.
+    char text[odbcMessageCapacity];
+    SQLCHAR state[6];
+    SQLINTEGER nativeError = 0;
+    SQLSMALLINT length = 0;
+    for (int record = 0; record < odbcMessageRecordLimit; record++) {
+        text[0] = '\0';
+        if (!Succeeded(odbcApi.SQLError(SQL_NULL_HENV, SQL_NULL_HDBC, handle, state, &nativeError,
+                                        reinterpret_cast<SQLCHAR*>(text), sizeof text, &length)))
+            break;
+        text[sizeof text - 1] = '\0';
+        sink(context, nativeError, text);
+    }
+}
+
+SQLRETURN OdbcConnection::Cancel(SQLHSTMT handle)
+{
+    return handle ? odbcApi.SQLCancel(handle) : SQL_INVALID_HANDLE;
 }
 
 SQLRETURN OdbcConnection::EndTransaction(SQLSMALLINT completion)

@@ -69,15 +69,28 @@ struct OdbcConnection {
     // brings (ExecuteToEnd); a failure is shown. With commitAfter nonzero a successful statement is
     // followed by Commit.
     SQLRETURN ExecDirect(const char* statement, int commitAfter);
-    // Executes statement on a new statement handle and reads every further result and message until
-    // the driver has no more (SQLMoreResults answers SQL_NO_DATA): a server goes on with a statement
-    // (a backup, the rest of a batch) only while its results are read, and cancels what is left when
-    // the handle is freed or closed early. Stops at the first call that fails, whose code it returns
-    // and whose diagnostics stay on *handle; otherwise returns what the execution returned. Each
-    // informational message (of a call answering SQL_SUCCESS_WITH_INFO) goes to onMessage when one
-    // is given. Shows nothing and touches no window, so another thread may run it while nothing else
-    // uses the connection. The caller frees *handle; it is null when none could be allocated.
+    // Allocates a statement handle on this connection, showing nothing; *handle is null when none
+    // could be had. The caller frees it with EndStatement.
+    SQLRETURN AllocateStatement(SQLHSTMT* handle);
+    // Executes statement on handle and reads every further result and message until the driver has
+    // no more (SQLMoreResults answers SQL_NO_DATA): a server goes on with a statement (a backup, the
+    // rest of a batch) only while its results are read, and cancels what is left when the handle is
+    // freed or closed early. Stops at the first call that fails, whose code it returns and whose
+    // diagnostics stay on handle; otherwise returns what the execution returned. Each informational
+    // message (of a call answering SQL_SUCCESS_WITH_INFO) goes to onMessage when one is given. With
+    // rowResults given, each result that brings a row adds one to it (its first row is fetched). Shows
+    // nothing and touches no window, so another thread may run it while nothing else uses the
+    // connection; the handle can be run again once this has returned.
+    SQLRETURN RunToEnd(SQLHSTMT handle, const char* statement, OdbcMessageSink onMessage, void* context,
+                       int* rowResults);
+    // AllocateStatement, then RunToEnd without counting rows.
     SQLRETURN ExecuteToEnd(const char* statement, SQLHSTMT* handle, OdbcMessageSink onMessage, void* context);
+    // Hands every diagnostic record left on handle to sink, in order; each is read once.
+    void ReadDiagnostics(SQLHSTMT handle, OdbcMessageSink sink, void* context);
+    // Asks the driver to stop what runs on handle (SQLCancel). Made for another thread than the one
+    // waiting in RunToEnd, which then fails with HY008; the handle must stay allocated meanwhile. A
+    // cancel with nothing running does nothing.
+    SQLRETURN Cancel(SQLHSTMT handle);
     // After ExecuteToEnd, on the thread that owns the windows: shows the failure (result neither 0
     // nor 1) from the handle's diagnostics over owner, then frees the handle (nothing when null).
     void EndStatement(SQLHSTMT handle, SQLRETURN result, HWND owner);
@@ -106,7 +119,8 @@ struct OdbcConnection {
 // box says so in a text of its own rather than staying empty.
 void ShowOdbcError(SQLHENV environment, SQLHDBC connection, SQLHSTMT statement, HWND owner);
 
-// The same box with a text of the program's own (a request refused before reaching the driver).
+// The same box with a text of the program's own (a request refused before reaching the driver), or
+// with a driver's message read earlier; an empty text says that the driver gave none.
 void ShowOdbcMessage(const char* text, HWND owner);
 
 // Classifies a lower-case DBMS name; the initial fetch of the kind goes to *initialFetch.

@@ -39,7 +39,7 @@ TEST(SqlServerStatements, BackupEscapesEachValueForItsPlaceAndReadsItsProgress)
     char statement[1024];
     ASSERT_TRUE(BuildBackupStatement(statement, sizeof statement, "a]b'[c", "C:\\x]'y", "n]'"));
     EXPECT_STREQ(statement, "BACKUP DATABASE [a]]b'[c] TO DISK = 'C:\\x]''y' WITH NOFORMAT, INIT, NAME = 'n]''', "
-                            "NOREWIND, NOUNLOAD, NOSKIP, STATS = 10");
+                            "NOREWIND, NOUNLOAD, NOSKIP, CHECKSUM, STATS = 10");
     EXPECT_EQ(BackupPercent(3211, "[Microsoft][ODBC Driver 18 for SQL Server][SQL Server]30 percent processed."), 30);
     EXPECT_EQ(BackupPercent(3211, "100 percent processed."), 100);
     for (const char* other : {"[FreeTDS][SQL Server]", "101 percent", "[x] y"}) EXPECT_EQ(BackupPercent(3211, other), -1);
@@ -97,6 +97,8 @@ TEST(SqlServerStatements, HostileValuesReachTheServerByteForByte)
         EXPECT_EQ(StandInState().find(Escaped(login) + "\t" + Escaped(password)), std::string::npos);
         EXPECT_TRUE(run(BuildBackupStatement(statement, sizeof statement, login.c_str(), file.c_str(), password.c_str())));
         EXPECT_EQ(StandInCalls("BACKUP "), std::vector<std::string>{login + "\t" + file + "\t" + password});
+        EXPECT_TRUE(run(BuildBackupHeaderQuery(statement, sizeof statement, file.c_str())));
+        EXPECT_TRUE(run(BuildBackupVerification(statement, sizeof statement, file.c_str())));
     }
     RemoveTree(folder);
     EXPECT_EQ(boxes.Count(), 0u);

@@ -231,17 +231,18 @@ BOOL WINAPI FakeSaveChooser(OPENFILENAMEA* request)
     return !chosen.empty();
 }
 
-// Lets the dialog's loop run until its backup has ended (the dialog unlocked or closed); the
-// percentages its progress bar showed meanwhile.
-std::vector<int> WaitForBackup(HWND dialog)
+// Lets the dialog's loop run until its backup has ended (the dialog unlocked or closed), or until
+// its stage begins with stage; the stages and percentages it showed meanwhile ("stage|percentage").
+Strings WaitForBackup(HWND dialog, const std::string& stage = "\n")
 {
-    std::vector<int> shown;
+    Strings shown;
     for (DWORD start = GetTickCount(); GetTickCount() - start < 30000; Sleep(5)) {
         PumpMessages(dialog);
         if (!IsWindowVisible(dialog) || IsEnabledControl(dialog, IDC_MSSQL_BACKUP_RUN)) return shown;
-        int position = (int)SendDlgItemMessageA(dialog, IDC_MSSQL_BACKUP_PROGRESS, PBM_GETPOS, 0, 0);
-        if (IsShown(dialog, IDC_MSSQL_BACKUP_PROGRESS) && (shown.empty() || shown.back() != position))
-            shown.push_back(position);
+        std::string now = Text(dialog, IDC_MSSQL_BACKUP_STAGE) + "|" +
+                          std::to_string(SendDlgItemMessageA(dialog, IDC_MSSQL_BACKUP_PROGRESS, PBM_GETPOS, 0, 0));
+        if (IsShown(dialog, IDC_MSSQL_BACKUP_PROGRESS) && (shown.empty() || shown.back() != now)) shown.push_back(now);
+        if (now.compare(0, stage.size(), stage) == 0) return shown;
     }
     ADD_FAILURE() << "the backup did not end";
     return shown;
@@ -301,8 +302,10 @@ TEST_F(SqlServerTools, BackupProposesADatedFileChecksItsParametersAndStaysOpenAf
         SendMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);  // refused while the backup runs, as is another
         Click(dialog, IDC_MSSQL_BACKUP_RUN);
         EXPECT_TRUE(IsWindowVisible(dialog) && !IsEnabledControl(dialog, IDC_MSSQL_BACKUP_FILE));
-        std::vector<int> shown = WaitForBackup(dialog);
-        EXPECT_TRUE(std::count(shown.begin(), shown.end(), 33) && std::count(shown.begin(), shown.end(), 66));
+        Strings shown = WaitForBackup(dialog), stages = {"Mentés: 33%|33", "Mentés: 66%|66", "A mentés ellenőrzése...|100"};
+        shown.erase(std::remove_if(shown.begin(), shown.end(), [&](const std::string& one) {
+            return std::find(stages.begin(), stages.end(), one) == stages.end(); }), shown.end());
+        EXPECT_EQ(shown, stages);
         EXPECT_FALSE(IsWindowVisible(dialog));
     });
     ReplaceImport("comdlg32.dll", "GetSaveFileNameA", original);
@@ -315,9 +318,9 @@ TEST_F(SqlServerTools, BackupProposesADatedFileChecksItsParametersAndStaysOpenAf
                               "ODBC error: [Microsoft][SQL Server]BACKUP DATABASE is terminating abnormally.", failed,
                               failed, "Üzenet: A(z) 'x]y' adatbázis mentése '" + file + "' néven lefutott!"}));
     EXPECT_EQ(StandInCalls("SQLExecDirect BACKUP DATABASE [x]]y] TO DISK = '" + file +
-                           "' WITH NOFORMAT, INIT, NAME = 'HETI', NOREWIND, NOUNLOAD, NOSKIP, STATS = 10").size(), 2u);
+                           "' WITH NOFORMAT, INIT, NAME = 'HETI', NOREWIND, NOUNLOAD, NOSKIP, CHECKSUM, STATS = 10").size(), 2u);
     EXPECT_EQ(StandInCalls("SQLExecDirect BACKUP").size(), 3u);
-    EXPECT_EQ(ReadBytes(file), "backup of database x]y\nname HETI\n");
+    EXPECT_EQ(ReadBytes(file), "set\tx]y\tHETI\t1\n");
 
     CopyText(session.sqlServerPassword, "ROSSZ");  // a connection that cannot be opened: no dialog
     for (int (*show)(HWND) : {ShowSqlServerLoginManager, ShowSqlServerBackup}) {
@@ -326,4 +329,52 @@ TEST_F(SqlServerTools, BackupProposesADatedFileChecksItsParametersAndStaysOpenAf
         EXPECT_EQ(texts.size() == 2 ? texts[1] : "", "Hibaüzenet: Az adatbázis a bejelentkezés sikertelen!\r\n"
                                                      "Kérem vegye fel a kapcsolatot a rendszergazdával!");
     }
+}
+
+// Before a backup replaces a file's content it asks, also when the server cannot tell; a backup
+// counts only when its verification passes; a run is stopped from its one button, and the dialog
+// unlocks with its fields. (No to the question, and damage, are in the end-to-end test.)
+TEST_F(SqlServerTools, BackupAsksBeforeReplacingIsVerifiedAndCanBeStopped)
+{
+    Seed({"database\tsales", "backup\t1\t0\t0\t0"});
+    const std::string file = StandInPath(".bak");
+    WriteBytes(file, "nem mentes\n");
+    boxes.AnswerWith([&](const CapturedMessageBox& box) { return box.caption == "Figyelem" ? IDYES : IDOK; });
+    RunTool(ShowSqlServerBackup, [&](HWND dialog) {
+        Pick(dialog, IDC_MSSQL_BACKUP_DATABASES, 0);
+        SetText(dialog, IDC_MSSQL_BACKUP_FILE, file);
+        EXPECT_TRUE(ChangeStandIn("sysadmin", "bulkadmin"));  // neither the check nor the verification is allowed
+        Click(dialog, IDC_MSSQL_BACKUP_RUN);
+        WaitForBackup(dialog);
+        EXPECT_TRUE(ChangeStandIn("bulkadmin", "sysadmin") && ChangeStandIn("\t1\t0\t", "\t1\t3000\t"));
+        WriteBytes(file, "nem mentes\n");
+        Click(dialog, IDC_MSSQL_BACKUP_RUN);
+        WaitForBackup(dialog, "A mentés ellenőrzése");
+        EXPECT_TRUE(IsEnabledControl(dialog, IDC_MSSQL_BACKUP_CANCEL) && !IsEnabledControl(dialog, IDC_MSSQL_BACKUP_RUN) &&
+                    !IsEnabledControl(dialog, IDC_MSSQL_BACKUP_CHOOSE));
+        SendMessageA(dialog, WM_CLOSE, 0, 0);
+        Click(dialog, IDC_MSSQL_BACKUP_CANCEL);
+        WaitForBackup(dialog);
+        EXPECT_TRUE(IsWindowVisible(dialog) && !IsShown(dialog, IDC_MSSQL_BACKUP_CANCEL));
+        EXPECT_EQ(Text(dialog, IDC_MSSQL_BACKUP_NAME) + "|" + Text(dialog, IDC_MSSQL_BACKUP_FILE), "SALES|" + file);
+        EXPECT_TRUE(ChangeStandIn("\t3000\t", "\t0\t"));
+        Click(dialog, IDC_MSSQL_BACKUP_RUN);
+        WaitForBackup(dialog);
+    });
+    EXPECT_EQ(boxes.Boxes().at(0).style & (MB_TYPEMASK | MB_ICONMASK), (UINT)(MB_YESNO | MB_ICONWARNING));
+    const std::string ask = "Figyelem: A(z) '" + file + "' fájl ";
+    EXPECT_EQ(Texts(boxes), (Strings{"Figyelem: Nem sikerült megállapítani, hogy a(z) '" + file +
+                                         "' fájl tartalmaz-e már mentést.\r\nFelülírja?",
+                                     "ODBC error: [Microsoft][SQL Server]CREATE DATABASE permission denied in database 'master'.",
+                                     "Hibaüzenet: A mentés ellenőrzése sikertelen!",
+                                     ask + "már létezik, de nem tartalmaz mentést.\r\nFelülírja?", "Üzenet: A mentés megszakítva.",
+                                     ask + "már tartalmaz mentést.\r\nFelülírja?",
+                                     "Üzenet: A(z) 'sales' adatbázis mentése '" + file + "' néven lefutott!"}));
+    const std::string check = "RESTORE HEADERONLY FROM DISK = '" + file + "'",
+                      run = "BACKUP DATABASE [sales] TO DISK = '" + file + "' WITH NOFORMAT, INIT, NAME = 'SALES', NOREWIND, "
+                            "NOUNLOAD, NOSKIP, CHECKSUM, STATS = 10",
+                      verify = "RESTORE VERIFYONLY FROM DISK = '" + file + "' WITH CHECKSUM";
+    EXPECT_EQ(StandInCalls("SQLExecDirect "), (Strings{"select * from \"sys\".\"databases\" order by \"name\"", check, run,
+                                                       verify, check, run, verify, check, run, verify}));
+    EXPECT_FALSE(StandInCalls("SQLCancel").empty());
 }

@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -44,10 +46,14 @@ TEST_F(StandIn, SqlServerCursorSetUpAndValues)
          "result\tselect * from t\ncolumn\tflag\t-7\t1\ncolumn\tshort\t12\t10\ncolumn\tzero\t12\t0\n"
          "column\tbig\t-1\t1000\ncolumn\t" + longName + "\t4\t10\n"
          "row\tT\t" + longValue + "\t" + longValue + "\tx\t1\nrow\tF\t\\N\ta\tb\t2\nrow\t-1\tq\tr\ts\t3\n"
-         "row\tTrue\t\t\t\t4\nrow\t0\t\t\t\t5\n");
+         "row\tTrue\t\t\t\t4\nrow\t0\t\t\t\t5\n"
+         "table\tkonyv\tTABLE\ntable\tsysobjects\tSYSTEM TABLE\ntable\tnaplo\tVIEW\n");
     OdbcBoxLog boxes;
     OdbcConnection* connection = Open("MV_MSSQL");
     EXPECT_EQ(connection->kind, DatabaseKind::SqlServer);
+    // Read with the driver manager's SQLFetch, whose driver entry calls the driver's SQLFetchScroll.
+    ASSERT_EQ(connection->tableList.count, 2);
+    EXPECT_EQ(std::string(connection->tableList.names[0]) + "|" + connection->tableList.names[1], "konyv|naplo");
     EXPECT_EQ(Calls("SQLConnect "), (std::vector<std::string>{"MV_MSSQL|sa|geheim"}));
     EXPECT_EQ(Calls("SQLSetConnectAttr 102 "), (std::vector<std::string>{"1 0"}));
     // An ODBC 2 environment: the driver manager tells the driver so, and the program's later request
@@ -82,6 +88,34 @@ TEST_F(StandIn, SqlServerCursorSetUpAndValues)
     ASSERT_EQ(boxes.Count(), 3u);
     EXPECT_EQ(boxes.Boxes()[2].caption, "ODBC error");
     EXPECT_FALSE(boxes.Boxes()[2].text.empty());
+    connection->Destroy(3);
+}
+
+// A backup waiting in the driver is stopped from another thread through the driver manager: the
+// waiting call fails, the server drops the file. The WITH list is read in any order, an unknown
+// option refused.
+TEST_F(StandIn, ACancelFromAnotherThreadStopsAWaitingBackup)
+{
+    const std::string file = StandInPath(".bak"), backup = "BACKUP DATABASE [db] TO DISK = '" + file + "' WITH ";
+    Seed("Microsoft SQL Server", "database\tdb\nbackup\t2\t20000\t0\n");
+    OdbcBoxLog boxes;
+    OdbcConnection* connection = Open("MV_MSSQL");
+    EXPECT_EQ(connection->ExecDirect((backup + "NOSKIP, ZIP").c_str(), 0), SQL_ERROR);
+    SQLHSTMT handle;
+    ASSERT_EQ(connection->AllocateStatement(&handle), SQL_SUCCESS);
+    std::atomic<bool> ended(false);
+    std::thread canceller([&] {
+        for (; !ended; std::this_thread::sleep_for(std::chrono::milliseconds(100))) connection->Cancel(handle);
+    });
+    EXPECT_EQ(connection->RunToEnd(handle, (backup + "STATS = 10, CHECKSUM, INIT").c_str(), nullptr, nullptr, nullptr),
+              SQL_ERROR);
+    ended = true;
+    canceller.join();
+    connection->EndStatement(handle, SQL_ERROR, nullptr);  // shows the waiting call's failure
+    EXPECT_TRUE(!PathExists(file) && !Calls("SQLCancel").empty());
+    ASSERT_EQ(boxes.Count(), 2u);
+    EXPECT_NE((boxes.Boxes()[0].text + boxes.Boxes()[1].text).find("'ZIP' is not a recognized BACKUP option."
+                                                                   "[Microsoft][SQL Server]Operation canceled"), std::string::npos);
     connection->Destroy(3);
 }
 

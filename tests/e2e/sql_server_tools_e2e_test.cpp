@@ -1,9 +1,11 @@
 // The SQL Server tools from the real Marvitelkon.exe: an administrator logs in and opens the login
 // manager and the backup from the administrator menu; both reach the stand-in driver through Wine's
-// odbc32 and unixODBC with the environment this test hands on. A backup whose two steps take 4
-// seconds each then runs while the window answers messages from this process (the longest answer time
-// is printed), shows the percentage reported and refuses its close box; the file is complete when
-// the success message comes.
+// odbc32 and unixODBC with the environment this test hands on. A backup over an existing one asks
+// first (No sends nothing); a failed verification is reported; a backup whose two steps take 3
+// seconds each is stopped from its button (the time from the click to the unlocked dialog is
+// printed), then runs again while the window answers messages from this process (the longest answer
+// time is printed), shows the percentage reported and refuses its close box; the file is complete
+// when the success message comes.
 #include "tests/e2e/e2e_driver.h"
 
 #include "admin/admin_ids.h"
@@ -20,7 +22,7 @@ TEST(SqlServerToolsE2e, AnAdministratorOpensBothToolsAndBacksUpWhileTheWindowAns
 {
     e2e::SavedLogin remembered;
     SeedStandIn("login\tsa\tSAPWD\tsysadmin\nlogin\talfa\tA\t\ndatabase\tkonyveles\ndatabase\tberek\n"
-                "backup\t2\t4000\t0\n");
+                "backup\t2\t0\t0\t1\n");
     e2e::StartDirectory start({{"Marvitelkon.ini", Scramble(Document("E2E Kft.", "", UserLine("Admin", "ADMIN", "TITOK", "YES"),
                                                                      DataSourceFields("MYSQL", "", "", ""),
                                                                      DataSourceFields("MSSQL", "MV_MSSQL", "sa", "SAPWD")))}});
@@ -53,9 +55,35 @@ TEST(SqlServerToolsE2e, AnAdministratorOpensBothToolsAndBacksUpWhileTheWindowAns
     HWND progress = e2e::Control(dialog, IDC_MSSQL_BACKUP_PROGRESS);
     std::string file = StandInPath(".bak");
     for (char& c : file) c = c == '/' ? '\\' : c;
-    DeleteFileA(file.c_str());
+    WriteBytes(file, "set\tberek\tREGI\t1\n");
     e2e::SetControlText(dialog, IDC_MSSQL_BACKUP_NAME, "E2E");
     e2e::SetControlText(dialog, IDC_MSSQL_BACKUP_FILE, file);
+    auto answer = [&](int button) {  // the next message box, answered
+        HWND box = launcher.WaitForMessageBox();
+        e2e::MessageBoxView view;
+        std::string seen = box && e2e::ReadMessageBox(box, &view) ? view.caption + ": " + view.text : "no box";
+        if (box) e2e::Click(box, button), e2e::WaitForGone(box);
+        return seen;
+    };
+    auto unlocked = [&] { return e2e::WaitUntil([&] { return e2e::IsEnabled(e2e::Control(dialog, IDC_MSSQL_BACKUP_RUN)); }); };
+    const std::string ask = "Figyelem: A(z) '" + file + "' fájl már tartalmaz mentést.\r\nFelülírja?";
+    e2e::Click(dialog, IDC_MSSQL_BACKUP_RUN);
+    EXPECT_EQ(answer(IDNO), ask);
+    EXPECT_TRUE(unlocked() && StandInCalls("SQLExecDirect BACKUP").empty());
+    e2e::Click(dialog, IDC_MSSQL_BACKUP_RUN);  // the verification finds damage
+    std::vector<std::string> seen{answer(IDYES), answer(IDOK), answer(IDOK)};  // in this order
+    EXPECT_EQ(seen, (std::vector<std::string>{ask, "ODBC error: [Microsoft][SQL Server]Damage to the backup set was detected.",
+                                              "Hibaüzenet: A mentés ellenőrzése sikertelen!"}));
+    EXPECT_TRUE(ChangeStandIn("backup\t2\t0\t0\t1", "backup\t2\t3000\t0\t0"));
+    e2e::Click(dialog, IDC_MSSQL_BACKUP_RUN);
+    EXPECT_EQ(answer(IDYES), ask);
+    EXPECT_TRUE(e2e::WaitUntil([&] { return e2e::ControlText(dialog, IDC_MSSQL_BACKUP_STAGE).compare(0, 7, "Mentés:") == 0; }));
+    double clicked = bench::Now();
+    e2e::Click(dialog, IDC_MSSQL_BACKUP_CANCEL);
+    EXPECT_TRUE(unlocked());
+    printf("stopping the backup took %.0f ms from the click to the unlocked dialog\n", bench::Now() - clicked);
+    EXPECT_EQ(answer(IDOK), "Üzenet: A mentés megszakítva.");
+    EXPECT_TRUE(!PathExists(file) && !StandInCalls("SQLCancel").empty() && StandInCalls("BACKUP ").size() == 1u);
     e2e::Click(dialog, IDC_MSSQL_BACKUP_RUN);
     ASSERT_TRUE(e2e::WaitUntil([&] { return !e2e::IsEnabled(e2e::Control(dialog, IDC_MSSQL_BACKUP_RUN)); }));
     e2e::PressCloseBox(dialog);
@@ -78,7 +106,7 @@ TEST(SqlServerToolsE2e, AnAdministratorOpensBothToolsAndBacksUpWhileTheWindowAns
     ASSERT_TRUE(box && e2e::ReadMessageBox(box, &view)) << e2e::DescribeWindows(launcher);
     EXPECT_TRUE(e2e::IsShown(dialog));
     EXPECT_EQ(view.caption + ": " + view.text, "Üzenet: A(z) 'berek' adatbázis mentése '" + file + "' néven lefutott!");
-    EXPECT_EQ(ReadBytes(file), "backup of database berek\nname E2E\n");
+    EXPECT_EQ(ReadBytes(file), "set\tberek\tE2E\t1\n");
     e2e::Click(box, IDOK);
     EXPECT_TRUE(e2e::WaitForGone(dialog));
     EXPECT_EQ(StandInCalls("SQLConnect MV_MSSQL|sa|SAPWD").size(), 3u);

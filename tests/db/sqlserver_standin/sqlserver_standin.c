@@ -15,7 +15,7 @@
  *   column    <name> <sql type> <size>        its columns (type as the ODBC number) and
  *   row       <value> ...                     its rows; \N is NULL, \t a tab, \\ a backslash
  *   fail      <statement> <sqlstate> <native> <message>   a scripted failure
- *   backup    <steps> <milliseconds> <failing step>      how BACKUP DATABASE runs (default 2 0 0)
+ *   backup    <steps> <milliseconds> <failing step> [<damaged>]   how BACKUP DATABASE runs (default 2 0 0 0)
  * The call log is MV_SQLSERVER_LOG, or the state file's name followed by ".log".
  *
  * Statements are answered from the scripted results and failures first, then from the table of
@@ -30,7 +30,12 @@
  * next step and brings its message, then "BACKUP DATABASE successfully processed ..." (3014), then
  * SQL_NO_DATA, and only then is the file complete. A failing step answers SQL_ERROR with 3013. A
  * statement freed or closed before SQL_NO_DATA aborts the backup and removes the file. Each step takes
- * the given time. A finished backup is logged as "BACKUP <database> <file> <name>" (tab-separated). */
+ * the given time. A finished backup is logged as "BACKUP <database> <file> <name>" (tab-separated); its
+ * file holds "set <database> <name> <1 with CHECKSUM>". The WITH list is read in any order, unknown
+ * options refused. SQLCancel from another thread ends the waiting step, or the next, with HY008.
+ * RESTORE HEADERONLY (a row per set) and VERIFYONLY ... WITH CHECKSUM (a step's wait, then 3262, 3187
+ * without checksums, 3189 when the state says damaged) need sysadmin or dbcreator (262); a missing
+ * file is 3201, one without a set 3241. */
 #include <unistd.h>
 #include <sql.h>
 #include <sqlext.h>
@@ -122,7 +127,7 @@ typedef struct {
     int tableCount;
     Script* scripts;
     int scriptCount;
-    int backupSteps, backupMilliseconds, backupFailingStep;
+    int backupSteps, backupMilliseconds, backupFailingStep, backupDamaged;
 } State;
 
 static State state;
@@ -206,6 +211,7 @@ static void StateLoad(void)
             state.backupSteps = atoi(fields[1]) > 0 ? atoi(fields[1]) : 1;
             state.backupMilliseconds = atoi(fields[2]);
             state.backupFailingStep = atoi(fields[3]);
+            state.backupDamaged = count >= 5 && atoi(fields[4]);
         } else if (strcmp(kind, "table") == 0 && count >= 3 && state.tableCount < maxTables) {
             snprintf(state.tables[state.tableCount][0], 128, "%s", fields[1]);
             snprintf(state.tables[state.tableCount++][1], 128, "%s", fields[2]);
@@ -266,7 +272,8 @@ static void StateSave(void)
         WriteField(file, state.databases[i]);
         fputc('\n', file);
     }
-    fprintf(file, "backup\t%d\t%d\t%d\n", state.backupSteps, state.backupMilliseconds, state.backupFailingStep);
+    fprintf(file, "backup\t%d\t%d\t%d\t%d\n", state.backupSteps, state.backupMilliseconds, state.backupFailingStep,
+            state.backupDamaged);
     for (int i = 0; i < state.tableCount; i++) fprintf(file, "table\t%s\t%s\n", state.tables[i][0], state.tables[i][1]);
     for (int i = 0; i < state.scriptCount; i++) {
         Script* script = &state.scripts[i];
@@ -357,6 +364,7 @@ typedef struct {
     int backupStep; /* of a backup under way: 1 to steps, steps + 1 when done; 0 for none */
     char backup[3][256]; /* its database, file (as given) and name */
     char backupPath[256];
+    int checksum, cancelled; /* its CHECKSUM; a SQLCancel since the statement began (atomic) */
 } Statement;
 
 enum { environmentTag = 0x454e5631, connectionTag = 0x44424331, statementTag = 0x53544d31 };
@@ -434,6 +442,9 @@ static const char* TakeDelimited(const char* text, char close, char* arg, size_t
     return *text ? text : NULL;
 }
 
+/* Where the last match's final "%s" began in the statement, for a tail longer than a capture. */
+static const char* matchedTail;
+
 /* Case-insensitive match of a pattern whose "%s" takes a text up to the pattern's next character
  * (or to the end), or a delimited value as above; blanks in the pattern match any run of blanks.
  * Captures go to args. */
@@ -451,7 +462,7 @@ static int Match(const char* pattern, const char* text, char args[][256], int ma
                 if (!text) return 0;
                 continue;
             }
-            const char* end = *pattern ? strchr(text, *pattern) : text + strlen(text);
+            const char* end = *pattern ? strchr(text, *pattern) : (matchedTail = text) + strlen(text);
             if (!end || count >= maxArgs) return 0;
             snprintf(args[count++], 256, "%.*s", (int)(end - text), text);
             text = end;
@@ -598,6 +609,46 @@ static SQLRETURN DropRole(Statement* statement, char args[][256]) { return Chang
 static SQLRETURN BackupStep(Statement* statement);
 
 /* The file of a backup: a Windows path of Wine's drive Z: or a Unix path. */
+static void HostPath(const char* file, char* path, size_t size)
+{
+    snprintf(path, size, "%s", (file[0] == 'Z' || file[0] == 'z') && file[1] == ':' ? file + 2 : file);
+    for (char* c = path; *c; c++)
+        if (*c == '\\') *c = '/';
+}
+
+/* Waits milliseconds, or less when SQLCancel comes meanwhile: then the backup under way is dropped
+ * and the statement fails (true). */
+static int Interrupted(Statement* statement, int milliseconds)
+{
+    for (int waited = 0; !__atomic_load_n(&statement->cancelled, __ATOMIC_SEQ_CST) && waited < milliseconds; waited += 5)
+        usleep(5000);
+    if (!__atomic_load_n(&statement->cancelled, __ATOMIC_SEQ_CST)) return 0;
+    if (statement->backupStep) remove(statement->backupPath);
+    statement->backupStep = 0;
+    return Fail(&statement->diagnostics, "HY008", 0, "Operation canceled");
+}
+
+static const char* const backupOptions[] = {"NAME = '%s'", "CHECKSUM", "STATS = %s", "NOFORMAT", "INIT",
+                                            "NOREWIND", "NOUNLOAD", "NOSKIP"};
+
+/* The WITH list of BACKUP DATABASE, in any order; 0, with the server's error, at an unknown option. */
+static int BackupOptions(Statement* statement, const char* list)
+{
+    statement->checksum = 0;
+    for (const char* end = list; *list; list = *end ? end + 1 : end) {
+        char option[600], args[1][256];
+        int quoted = 0, known = -1;
+        while (isspace((unsigned char)*list)) list++;
+        for (end = list; *end && (quoted || *end != ','); end++) quoted ^= *end == '\'';
+        snprintf(option, sizeof option, "%.*s", (int)(end - list), list);
+        for (int i = 0; i < 8 && known < 0; i++) known = Match(backupOptions[i], option, args, 1) ? i : -1;
+        if (known < 0) return Fail(&statement->diagnostics, "42000", 155, "'%s' is not a recognized BACKUP option.", option), 0;
+        if (known == 0) memcpy(statement->backup[2], args[0], sizeof args[0]);
+        statement->checksum |= known == 1;
+    }
+    return 1;
+}
+
 static SQLRETURN BackupDatabase(Statement* statement, char args[][256])
 {
     int known = 0;
@@ -605,19 +656,58 @@ static SQLRETURN BackupDatabase(Statement* statement, char args[][256])
     if (!known)
         return Fail(&statement->diagnostics, "42000", 911,
                     "Database '%s' does not exist. Make sure that the name is entered correctly.", args[0]);
-    const char* file = args[1];
-    if ((file[0] == 'Z' || file[0] == 'z') && file[1] == ':') file += 2;
-    snprintf(statement->backupPath, sizeof statement->backupPath, "%s", file);
-    for (char* c = statement->backupPath; *c; c++)
-        if (*c == '\\') *c = '/';
+    if (!BackupOptions(statement, matchedTail)) return SQL_ERROR;
+    HostPath(args[1], statement->backupPath, sizeof statement->backupPath);
     FILE* out = fopen(statement->backupPath, "w");
     if (!out) {
         Fail(&statement->diagnostics, "42000", 3201, "Cannot open backup device '%s'. Operating system error 3.", args[1]);
         return Fail(&statement->diagnostics, "42000", 3013, "BACKUP DATABASE is terminating abnormally.");
     }
     fclose(out);
-    for (int i = 0; i < 3; i++) memcpy(statement->backup[i], args[i], sizeof statement->backup[i]);
+    for (int i = 0; i < 2; i++) memcpy(statement->backup[i], args[i], sizeof statement->backup[i]);
     return BackupStep(statement);
+}
+
+/* The backup sets of a file as RESTORE HEADERONLY lists them, or the server's errors. */
+static SQLRETURN ReadBackupSets(Statement* statement, const char* file, const char* what)
+{
+    Login* login = FindLogin(statement->connection->user);
+    int allowed = login && (HasRole(login, "sysadmin") || HasRole(login, "dbcreator"));
+    char path[256], line[1024];
+    HostPath(file, path, sizeof path);
+    FILE* in = allowed ? fopen(path, "r") : NULL;
+    const char* columns[] = {"BackupName", "BackupType", "DatabaseName", "HasBackupChecksums", "BackupFinishDate"};
+    for (int i = 0; in && i < 5; i++) ResultAddColumn(&statement->result, columns[i], SQL_VARCHAR, 256);
+    for (char* fields[4]; in && fgets(line, sizeof line, in);) {
+        line[strcspn(line, "\n")] = '\0';
+        if (SplitFields(line, fields, 4) != 4 || strcmp(fields[0], "set") != 0) continue;
+        const char* values[5] = {fields[2], "1", fields[1], fields[3], "2026-03-07 10:00:00.000"};
+        ResultAddRow(&statement->result, values);
+    }
+    if (in) fclose(in);
+    if ((statement->hasResult = statement->result.rowCount > 0)) return SQL_SUCCESS;
+    if (!allowed) Fail(&statement->diagnostics, "42000", 262, "CREATE DATABASE permission denied in database 'master'.");
+    else if (!in) Fail(&statement->diagnostics, "42000", 3201, "Cannot open backup device '%s'. Operating system error 2.", file);
+    else Fail(&statement->diagnostics, "42000", 3241, "The media family on device '%s' is incorrectly formed.", file);
+    return Fail(&statement->diagnostics, "42000", 3013, "%s is terminating abnormally.", what);
+}
+
+static SQLRETURN BackupHeaders(Statement* statement, char args[][256])
+{
+    return ReadBackupSets(statement, args[0], "RESTORE HEADERONLY");
+}
+
+static SQLRETURN VerifyBackup(Statement* statement, char args[][256])
+{
+    if (Interrupted(statement, state.backupMilliseconds) || ReadBackupSets(statement, args[0], "VERIFY DATABASE"))
+        return SQL_ERROR;
+    int checksums = strcmp(statement->result.cells[3], "1") == 0;
+    statement->hasResult = 0;
+    if (checksums && !state.backupDamaged)
+        return Fail(&statement->diagnostics, "01000", 3262, "The backup set on file 1 is valid."), SQL_SUCCESS_WITH_INFO;
+    Fail(&statement->diagnostics, "42000", checksums ? 3189 : 3187, checksums ? "Damage to the backup set was detected."
+         : "RESTORE WITH CHECKSUM cannot be specified because the backup set does not contain checksum information.");
+    return Fail(&statement->diagnostics, "42000", 3013, "VERIFY DATABASE is terminating abnormally.");
 }
 
 /* The statements the server tools send, matched in this order. */
@@ -633,14 +723,16 @@ static const struct {
     {"EXEC sp_droplogin '%s'", DropLogin},
     {"EXEC sp_addsrvrolemember '%s', '%s'", AddRole},
     {"EXEC sp_dropsrvrolemember '%s', '%s'", DropRole},
-    {"BACKUP DATABASE [%s] TO DISK = '%s' WITH NOFORMAT, INIT, NAME = '%s', %s", BackupDatabase},
+    {"BACKUP DATABASE [%s] TO DISK = '%s' WITH %s", BackupDatabase},
+    {"RESTORE HEADERONLY FROM DISK = '%s'", BackupHeaders},
+    {"RESTORE VERIFYONLY FROM DISK = '%s' WITH CHECKSUM", VerifyBackup},
 };
 
 /* The next step of the statement's backup, as SQLExecDirect and SQLMoreResults answer it. */
 static SQLRETURN BackupStep(Statement* statement)
 {
     int step = ++statement->backupStep;
-    if (step <= state.backupSteps) usleep((useconds_t)state.backupMilliseconds * 1000);
+    if (Interrupted(statement, step <= state.backupSteps ? state.backupMilliseconds : 0)) return SQL_ERROR;
     if (step == state.backupFailingStep) {
         remove(statement->backupPath);
         statement->backupStep = 0;
@@ -653,7 +745,7 @@ static SQLRETURN BackupStep(Statement* statement)
     if (step <= state.backupSteps + 1) return SQL_SUCCESS_WITH_INFO;
     FILE* out = fopen(statement->backupPath, "w");
     if (out) {
-        fprintf(out, "backup of database %s\nname %s\n", statement->backup[0], statement->backup[2]);
+        fprintf(out, "set\t%s\t%s\t%d\n", statement->backup[0], statement->backup[2], statement->checksum);
         fclose(out);
     }
     Log("BACKUP %s\t%s\t%s", statement->backup[0], statement->backup[1], statement->backup[2]);
@@ -681,6 +773,7 @@ static void CopyResult(Result* target, const Result* source)
 static SQLRETURN Execute(Statement* statement, const char* text)
 {
     CloseResult(statement);
+    __atomic_store_n(&statement->cancelled, 0, __ATOMIC_SEQ_CST);  /* a cancel reaches what runs when it comes */
     Log("SQLExecDirect %s", text);
     StateLoad();
     for (int i = 0; i < state.scriptCount; i++) {
@@ -1014,6 +1107,14 @@ EXPORT SQLRETURN SQL_API SQLMoreResults(SQLHSTMT handle)
 }
 
 EXPORT SQLRETURN SQL_API SQLFetch(SQLHSTMT handle) { return SQLFetchScroll(handle, SQL_FETCH_NEXT, 0); }
+
+EXPORT SQLRETURN SQL_API SQLCancel(SQLHSTMT handle)
+{
+    if (!DiagnosticsOf(SQL_HANDLE_STMT, handle)) return SQL_INVALID_HANDLE;
+    __atomic_store_n(&((Statement*)handle)->cancelled, 1, __ATOMIC_SEQ_CST);
+    Log("SQLCancel");
+    return SQL_SUCCESS;
+}
 
 EXPORT SQLRETURN SQL_API SQLGetData(SQLHSTMT handle, SQLUSMALLINT number, SQLSMALLINT targetType, SQLPOINTER target,
                                     SQLLEN capacity, SQLLEN* indicator)

@@ -28,6 +28,14 @@ inline bool SeedStandIn(const std::string& stateLines)
 
 inline std::string StandInState() { return ReadBytes(StandInPath("")); }
 
+// Replaces the first from of the state by to; the stand-in reads it again at each statement.
+inline bool ChangeStandIn(const std::string& from, const std::string& to)
+{
+    std::string state = StandInState();
+    size_t at = state.find(from);
+    return at != std::string::npos && WriteBytes(StandInPath(""), state.replace(at, from.size(), to));
+}
+
 // The logged calls that start with prefix, without it, in order.
 inline std::vector<std::string> StandInCalls(const std::string& prefix)
 {
