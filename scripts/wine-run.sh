@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Runs a Windows program of the build under Wine: the build's prefix, the Hungarian locale, and a
 # virtual display (Xvfb) when none is set. Usage: wine-run.sh [--build-root DIR] program.exe [args...]
+# A test program (one given --gtest_color=no, as CTest runs them) passes only when it also printed
+# GoogleTest's summary: under Wine a program that dies of an unhandled exception can end with 0.
 set -euo pipefail
 if [ "${1:-}" = "--build-root" ]; then
   export MV_BUILD=$2
@@ -11,7 +13,20 @@ if [ ! -f "$WINEPREFIX/.mv-ready" ]; then
   echo "wine-run.sh: no prepared prefix at $WINEPREFIX; run scripts/setup.sh first" >&2
   exit 2
 fi
-if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1280x1024x24" wine "$@"
+run=(wine)
+[ -n "${DISPLAY:-}" ] || run=(xvfb-run -a -s "-screen 0 1280x1024x24" wine)
+case " $* " in
+  *" --gtest_color=no "*) ;;
+  *) exec "${run[@]}" "$@" ;;
+esac
+# Into a file, not a pipe: programs a test starts inherit the output and may outlive it.
+out=$(mktemp)
+trap 'rm -f "$out"' EXIT
+status=0
+"${run[@]}" "$@" >"$out" 2>&1 || status=$?
+cat "$out"
+if [ "$status" = 0 ] && ! grep -q '^\[  PASSED  \]' "$out"; then
+  echo "wine-run.sh: $1 ended without GoogleTest's summary (it crashed or was cut short)" >&2
+  status=1
 fi
-exec wine "$@"
+exit "$status"
