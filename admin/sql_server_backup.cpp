@@ -4,7 +4,7 @@
 #include "admin/admin_tools.h"
 #include "admin/sql_server_connection.h"
 #include "admin/sql_server_statements.h"
-#include "admin/statement_run.h"
+#include "backup/statement_run.h"
 #include "db/odbc_connection.h"
 #include "db/odbc_cursor.h"
 #include "ui/dialog_utils.h"

@@ -1,4 +1,4 @@
-#include "admin/statement_run.h"
+#include "backup/statement_run.h"
 
 #include "support/bounded_text.h"
 
