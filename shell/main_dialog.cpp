@@ -314,6 +314,9 @@ void OnCommand(HWND dialog, int command)
 {
     HWND list = ListOf(dialog);
     switch (command) {
+    // Enter in the list: the dialog manager turns it into IDOK, the window having no default button
+    // (on a focused button Enter presses that button instead).
+    case IDOK:
     case IDC_MAIN_START: LaunchFocusedProgram(dialog); break;
     case IDC_MAIN_VIEW:
         viewCycleIndex = viewCycleIndex >= 2 ? 0 : viewCycleIndex + 1;
