@@ -7,6 +7,7 @@
 #include "admin/user_record_dialog.h"
 #include "config/record_edits.h"
 #include "ui/dialog_utils.h"
+#include "ui/display_scale.h"
 #include "config/session.h"
 #include "support/bounded_text.h"
 #include "support/process_state.h"
@@ -105,7 +106,7 @@ void SetUpList(HWND list, const Column (&columns)[count], DWORD extraStyles)
         LVCOLUMNA column = {};
         column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
         column.fmt = LVCFMT_LEFT;
-        column.cx = columns[i].width;
+        column.cx = ScaleToDpi(columns[i].width, WindowDpi(list));  // widths are given at 96 DPI
         column.pszText = const_cast<char*>(columns[i].header);
         column.iSubItem = (int)i;
         SendMessageA(list, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));

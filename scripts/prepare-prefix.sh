@@ -1,11 +1,21 @@
 #!/usr/bin/env bash
 # Makes (or brings up to date) a Wine prefix for the launcher: ODBC drivers registered in Wine's
-# registry, no crash dialog. Usage: prepare-prefix.sh PREFIX [--no-drivers]
+# registry, no crash dialog, 96 DPI unless --dpi gives another display scale (144 is 150 %).
+# Usage: prepare-prefix.sh PREFIX [--no-drivers] [--dpi DPI]
 set -euo pipefail
 . "$(dirname "${BASH_SOURCE[0]}")/env.sh"
 export WINEPREFIX=$1
+shift
 drivers=yes
-[ "${2:-}" = "--no-drivers" ] && drivers=no
+dpi=
+while [ $# -gt 0 ]; do
+  case $1 in
+    --no-drivers) drivers=no ;;
+    --dpi) dpi=$2; shift ;;
+    *) echo "usage: prepare-prefix.sh PREFIX [--no-drivers] [--dpi DPI]" >&2; exit 2 ;;
+  esac
+  shift
+done
 
 reg=$(mktemp --suffix=.reg)
 trap 'rm -f "$reg"' EXIT
@@ -25,6 +35,13 @@ trap 'rm -f "$reg"' EXIT
   echo '"Courier New"="Liberation Mono"'
   echo '"Arial"="Liberation Sans"'
   echo
+  if [ -n "$dpi" ]; then
+    # Wine 8 takes the display's DPI from the user's LogPixels here and, without it, from the
+    # machine's (HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts).
+    echo '[HKEY_CURRENT_USER\Control Panel\Desktop]'
+    printf '"LogPixels"=dword:%08x\n' "$dpi"
+    echo
+  fi
   if [ $drivers = yes ]; then
     echo '[HKEY_LOCAL_MACHINE\Software\ODBC\ODBCINST.INI\ODBC Drivers]'
     echo '"MariaDB Unicode"="Installed"'

@@ -30,16 +30,31 @@ void ReadDocument(ScrambledFile& file)
     ReplaceDocumentText(text);
 }
 
-void RememberLoginId(const char* userId)
+// Where the last ID is remembered: the Windows user's own value first, then the machine's, which
+// ordinary users may read but not write.
+const HKEY loginRegistryRoots[] = {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE};
+
+void RememberLoginId(HKEY root, const char* userId)
 {
     RegistryKey key;
     key.key = nullptr;
-    if (!key.Open(HKEY_LOCAL_MACHINE, loginRegistryPath)) {
-        if (!key.Create(HKEY_LOCAL_MACHINE, loginRegistryPath) || (key.Close(), !key.Open(HKEY_LOCAL_MACHINE, loginRegistryPath)))
-            return;
+    if (!key.Open(root, loginRegistryPath)) {
+        if (!key.Create(root, loginRegistryPath) || (key.Close(), !key.Open(root, loginRegistryPath))) return;
     }
     key.SetString(userId, loginRegistryValue);
     key.Close();
+}
+
+// The remembered ID of root into text (capacity characters); empty when there is none.
+void ReadLoginId(HKEY root, char* text, size_t capacity)
+{
+    text[0] = '\0';
+    RegistryKey key;
+    key.key = nullptr;
+    if (key.Open(root, loginRegistryPath)) {
+        key.GetString(text, capacity, loginRegistryValue);
+        key.Close();
+    }
 }
 
 void InitLoginDialog(HWND dialog)
@@ -48,11 +63,9 @@ void InitLoginDialog(HWND dialog)
     SendDlgItemMessageA(dialog, IDC_LOGIN_ICON, STM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
 
     char remembered[256] = "";
-    RegistryKey key;
-    key.key = nullptr;
-    if (key.Open(HKEY_LOCAL_MACHINE, loginRegistryPath)) {
-        key.GetString(remembered, sizeof remembered, loginRegistryValue);
-        key.Close();
+    for (HKEY root : loginRegistryRoots) {
+        ReadLoginId(root, remembered, sizeof remembered);
+        if (!IsBlank(remembered)) break;
     }
     SetDlgItemTextA(dialog, IDC_LOGIN_ID, IsBlank(remembered) ? "ZODA" : remembered);
     // The limit applies to typing: a longer remembered ID stays whole in the field.
@@ -79,7 +92,8 @@ void AttemptLogin(HWND dialog)
         GetControlText(dialog, IDC_LOGIN_PASSWORD, session.password, sizeof session.password);
         const char* document = documentText ? documentText : "";
         success = MatchLoginUser(document, session.userId, session.password, &session);
-        if (strstr(document, "<USER>")) RememberLoginId(session.userId);
+        if (strstr(document, "<USER>"))
+            for (HKEY root : loginRegistryRoots) RememberLoginId(root, session.userId);
         file.Close();
     }
     if (success) EndDialog(dialog, 1);

@@ -4,12 +4,16 @@
 #include "db/odbc_api.h"
 #include "shell/login_dialog.h"
 #include "shell/main_dialog.h"
+#include "shell/single_instance.h"
 #include "support/process_state.h"
 
 #include <commctrl.h>
 
 void RunLauncher(HINSTANCE instance)
 {
+    // A second launcher of the start folder hands over to the first and ends here, before the exit
+    // steps, which would tidy the folder under the first one.
+    if (!ClaimStartFolder()) return;
     if (LoadOdbcApi() && CheckConfigPresent()) {
         appInstance = instance;
         GetCurrentDirectoryA(MAX_PATH, startDirectory);

@@ -4,10 +4,11 @@
     python3 tools/make_artwork.py            # writes into the checkout this script lives in
 
 Outputs (all committed; run the script again after changing a drawing):
-  resources/art/*.ico          program icons (16, 32, 48 and 64 px, 32-bit with alpha plus AND mask)
+  resources/art/*.ico          program icons: 16, 20, 24, 32, 40, 48 and 64 px (the sizes of 100 % to
+                               200 % display scale), 32-bit with alpha plus AND mask, and 256 px as PNG
   resources/art/view_*.bmp     menu bitmaps, 14 x 14, 24 bits per pixel, on white
-  resources/art/demo/          default.ico, program icons of the demo list and the list background
-                               Marvitelkon.jpg
+  resources/art/demo/          default.ico, program icons of the demo list (the same sizes) and the
+                               list background Marvitelkon.jpg
   tests/support/data/          small pictures the picture-loading tests read
 
 Only the Python standard library draws and encodes, with one exception: for the JPEG files the
@@ -26,12 +27,17 @@ import struct
 import subprocess
 import sys
 import tempfile
+import zlib
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 ART = os.path.join(ROOT, "resources", "art")
 DEMO = os.path.join(ART, "demo")
 TEST_DATA = os.path.join(ROOT, "tests", "support", "data")
-ICON_SIZES = (16, 32, 48, 64)
+# The list's 32 px icons at 100 %, 125 %, 150 % and 200 % display scale are 32, 40, 48 and 64 px; the
+# small ones 16, 20, 24 and 32 px; 256 px is what Explorer shows largest.
+ICON_SIZES = (16, 20, 24, 32, 40, 48, 64, 256)
+# Images from this size on are stored as PNG, as Windows Vista and later read them.
+PNG_FROM = 256
 
 
 # --- shapes: signed distance functions in design units -------------------------------------------
@@ -239,8 +245,24 @@ def ico_image(canvas):
     return header + bytes(xor) + bytes(mask)
 
 
+def png_image(canvas):
+    """One icon image as a PNG file: 8-bit RGBA, straight alpha, rows filtered with "none"."""
+    w, h = canvas.width, canvas.height
+    pixels = canvas.rgba_bytes()
+    raw = bytearray()
+    for row in range(h):
+        raw.append(0)
+        for r, g, b, a in pixels[row * w:(row + 1) * w]:
+            raw += bytes((r, g, b, a) if a else (0, 0, 0, 0))
+
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF)
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", w, h, 8, 6, 0, 0, 0)) +
+            chunk(b"IDAT", zlib.compress(bytes(raw), 9)) + chunk(b"IEND", b""))
+
+
 def ico_file(canvases):
-    images = [ico_image(c) for c in canvases]
+    images = [png_image(c) if c.width >= PNG_FROM else ico_image(c) for c in canvases]
     data = struct.pack("<HHH", 0, 1, len(images))
     offset = 6 + 16 * len(images)
     for canvas, image in zip(canvases, images):

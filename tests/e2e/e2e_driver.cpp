@@ -689,6 +689,7 @@ void DeleteRememberedLoginKey()
 SavedLogin::SavedLogin() : existed(false)
 {
     existed = ReadRememberedLogin(&value);
+    RegDeleteKeyA(HKEY_CURRENT_USER, LoginKeyPath);
 }
 
 SavedLogin::~SavedLogin()
@@ -697,6 +698,7 @@ SavedLogin::~SavedLogin()
         WriteRememberedLogin(value);
     else
         DeleteRememberedLogin();
+    RegDeleteKeyA(HKEY_CURRENT_USER, LoginKeyPath);
 }
 
 bool CrashDialogDisabled()

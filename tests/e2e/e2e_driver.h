@@ -304,7 +304,8 @@ void DeleteRememberedLogin();
 void DeleteRememberedLoginKey();
 
 // Keeps the remembered login of the prefix as it was: saved on construction, written back (or
-// deleted, if there was none) on destruction.
+// deleted, if there was none) on destruction. The Windows user's own (HKEY_CURRENT_USER, which the
+// login offers first) is the tests' alone: deleted on construction and on destruction.
 class SavedLogin {
 public:
     SavedLogin();

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sddl.h>
+
 #include <string>
 #include <vector>
 
@@ -44,6 +46,20 @@ void CloseMainWindow(e2e::Program& launcher, HWND main)
 {
     ASSERT_TRUE(e2e::PressCloseBox(main));
     EXPECT_TRUE(launcher.ExpectExit());
+}
+
+// Sets the permissions of the machine's key of the remembered ID: "readable only" is what an ordinary
+// Windows user meets there (Wine runs programs as an administrator, but keeps to a key's permissions).
+bool SetMachineKeyAccess(const char* sddl)
+{
+    HKEY key;
+    PSECURITY_DESCRIPTOR access = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, e2e::LoginKeyPath, 0, WRITE_DAC, &key)) return false;
+    bool set = ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1, &access, nullptr) &&
+               !RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, access);
+    LocalFree(access);
+    RegCloseKey(key);
+    return set;
 }
 
 class LoginE2e : public ::testing::Test {
@@ -183,4 +199,30 @@ TEST_F(LoginE2e, TheCloseBoxLeadsToTheEmptyMainWindow)
     ASSERT_TRUE(list.Ready());
     EXPECT_EQ(list.Count(), 0);
     CloseMainWindow(launcher, main);
+}
+
+TEST_F(LoginE2e, AUserWhoMayNotWriteTheMachinesValueHasTheirOwnIdRememberedAndOfferedFirst)
+{
+    ASSERT_TRUE(e2e::WriteRememberedLogin("GEP"));
+    struct Unlock {
+        ~Unlock() { SetMachineKeyAccess("D:(A;OICI;KA;;;WD)"); }
+    } unlock;
+    ASSERT_TRUE(SetMachineKeyAccess("D:P(A;;KR;;;WD)"));
+    // The machine's ID while the user has none, then the user's own.
+    for (const char* offered : {"GEP", "KOVACS"}) {
+        e2e::Program launcher;
+        HWND login = StartLogin(launcher);
+        ASSERT_TRUE(login);
+        EXPECT_EQ(e2e::ControlText(login, IDC_LOGIN_ID), offered);
+        TryLogin(login, "KOVACS", "TITOK");
+        HWND main = launcher.WaitForWindow(IsMainWindow());
+        ASSERT_TRUE(main) << e2e::DescribeWindows(launcher);
+        CloseMainWindow(launcher, main);
+        char user[16] = "";
+        DWORD size = sizeof user;
+        RegGetValueA(HKEY_CURRENT_USER, e2e::LoginKeyPath, e2e::LoginValueName, RRF_RT_REG_SZ, nullptr, user, &size);
+        EXPECT_STREQ(user, "KOVACS");
+        std::string machine;
+        EXPECT_TRUE(e2e::ReadRememberedLogin(&machine) && machine == "GEP") << machine;
+    }
 }

@@ -69,8 +69,8 @@ protected:
         return main;
     }
 
-    // Focuses the item with that description and presses "Program indítás".
-    void Launch(HWND main, const std::string& description)
+    // Focuses the item with that description and presses "Program indítás", or Enter in the list.
+    void Launch(HWND main, const std::string& description, bool enter = false)
     {
         e2e::RemoteList list(e2e::Control(main, IDC_MAIN_LIST));
         ASSERT_TRUE(list.Ready());
@@ -80,7 +80,8 @@ protected:
         ASSERT_GE(item, 0) << description;
         ASSERT_TRUE(list.Select(item));
         ASSERT_EQ(list.Focused(), item);
-        ASSERT_TRUE(e2e::Click(main, IDC_MAIN_START));
+        ASSERT_TRUE(enter ? PostMessageA(e2e::Control(main, IDC_MAIN_LIST), WM_KEYDOWN, VK_RETURN, 1)
+                          : e2e::Click(main, IDC_MAIN_START));
     }
 
     void CloseLauncher(HWND main)
@@ -133,8 +134,9 @@ TEST_F(LaunchE2e, AProgramWithAnAliasGetsAliasUserAndPasswordAndStartsInItsFolde
     EXPECT_EQ(recording.currentDirectory, start.PathOf("programs"));
     EXPECT_EQ(launcher.ProcessCount(), 2);
 
-    // Blank alias: the path alone, no arguments at all; again from the program's own folder.
-    Launch(main, "Üres alias");
+    // Blank alias: the path alone, no arguments at all; again from the program's own folder. Started
+    // by Enter in the list this time, which does what the button does.
+    Launch(main, "Üres alias", true);
     ASSERT_TRUE(e2e::WaitForRecording(start.PathOf("ures\\recorder-out.txt"), &recording));
     EXPECT_EQ(recording.commandLine, programs[1].fullPath);
     EXPECT_EQ(recording.currentDirectory, start.PathOf("ures"));

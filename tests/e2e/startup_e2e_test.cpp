@@ -147,3 +147,27 @@ TEST(StartupE2e, ACrashEndsTheProgramInsteadOfHanging)
     ASSERT_TRUE(launcher.ExpectExit(e2e::DefaultTimeout, "the crashed program to end"));
     EXPECT_NE(launcher.ExitCode(), 0u);
 }
+
+TEST(StartupE2e, ASecondStartFromTheSameFolderBringsTheFirstForwardAndEndsWhileAnotherFolderRuns)
+{
+    e2e::StartDirectory start({{ConfigName, ConfigBytes}}), other({{ConfigName, ConfigBytes}});
+    e2e::Program first, second, beside;
+    ASSERT_TRUE(first.Start(e2e::ProgramPath(), start.Path()));
+    ASSERT_TRUE(e2e::PressCloseBox(first.WaitForDialog("Bejelenkezés")));
+    HWND main = first.WaitForWindow(IsMainWindow());
+    ASSERT_TRUE(main) << e2e::DescribeWindows(first);
+    // Minimised once its modal loop runs (the dialog shows itself at the end of its creation); Wine
+    // now and then leaves a first request undone.
+    ASSERT_TRUE(e2e::WaitForPostedMessagesHandled(main));
+    ASSERT_TRUE(e2e::WaitUntil([&] { return ShowWindow(main, SW_MINIMIZE), IsIconic(main); }));
+    std::string upper = start.Path();  // the same folder, written in capitals
+    CharUpperA(&upper[0]);
+    ASSERT_TRUE(second.Start(e2e::ProgramPath(), upper));
+    EXPECT_TRUE(second.ExpectExit(e2e::DefaultTimeout, "the second launcher to end")) << e2e::DescribeWindows(second);
+    EXPECT_TRUE(e2e::WaitUntil([&] { return !IsIconic(main) && GetForegroundWindow() == main; }));
+    // Another folder's launcher runs beside it.
+    ASSERT_TRUE(beside.Start(e2e::ProgramPath(), other.Path()));
+    EXPECT_TRUE(beside.WaitForDialog("Bejelenkezés")) << e2e::DescribeWindows(beside);
+    ASSERT_TRUE(e2e::Close(main));
+    EXPECT_TRUE(first.ExpectExit());
+}

@@ -27,7 +27,7 @@ const char* const IconNames[] = {"AA_MARVITELKON", "MV_MYSQL", "MV_MSSQL", "MV_P
                                  "MV_USER", "MV_JOG", "MV_BACKUP"};
 const char* const BitmapNames[] = {"VIEW_REPORT", "VIEW_LIST", "VIEW_ICON", "VIEW_FUTTAT", "VIEW_ODBC", "VIEW_EXIT"};
 
-TEST(Artwork, EveryIconHasItsFourSizesIn32BitColour)
+TEST(Artwork, EveryIconHasItsSizesFrom100To200PercentAnd256In32BitColour)
 {
     HMODULE module = GetModuleHandleA(nullptr);
     for (const char* name : IconNames) {
@@ -37,11 +37,11 @@ TEST(Artwork, EveryIconHasItsFourSizesIn32BitColour)
         auto* group = static_cast<const GroupIconHeader*>(LockResource(LoadResource(module, resource)));
         std::vector<int> widths;
         for (int i = 0; i < group->count; ++i) {
-            widths.push_back(group->entries[i].width);
+            widths.push_back(group->entries[i].width ? group->entries[i].width : 256);
             EXPECT_EQ(group->entries[i].bitCount, 32);
             EXPECT_EQ(group->entries[i].width, group->entries[i].height);
         }
-        EXPECT_EQ(widths, (std::vector<int>{16, 32, 48, 64}));
+        EXPECT_EQ(widths, (std::vector<int>{16, 20, 24, 32, 40, 48, 64, 256}));
         HICON icon = static_cast<HICON>(LoadImageA(module, name, IMAGE_ICON, 32, 32, 0));
         EXPECT_NE(icon, nullptr);
         DestroyIcon(icon);
@@ -60,6 +60,19 @@ TEST(Artwork, TheProgramIconIsTheFirstIconGroup)
         },
         reinterpret_cast<LONG_PTR>(&first));
     EXPECT_EQ(first, "AA_MARVITELKON");
+}
+
+TEST(Artwork, TheManifestDeclaresPerMonitorDpiAwarenessAndTheSupportedWindowsVersions)
+{
+    HRSRC resource = FindResourceA(nullptr, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));  // RT_MANIFEST
+    ASSERT_NE(resource, nullptr);
+    std::string manifest(static_cast<const char*>(LockResource(LoadResource(nullptr, resource))),
+                         SizeofResource(nullptr, resource));
+    for (const char* entry :
+         {">PerMonitorV2, PerMonitor, System</dpiAwareness>", ">true/pm</dpiAware>",
+          "\"{35138b9a-5d96-4fbd-8e2d-a2440225f93a}\"", "\"{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}\"",  // 7, 8
+          "\"{1f676c76-80e1-4239-95bb-83d0f6d0da78}\"", "\"{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}\""})  // 8.1, 10
+        EXPECT_NE(manifest.find(entry), std::string::npos) << entry;
 }
 
 TEST(Artwork, MenuBitmapsAre14By14In24BitColour)

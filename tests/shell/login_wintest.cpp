@@ -161,9 +161,12 @@ protected:
         strcpy(startDirectory, start.path.c_str());
         ReplaceDocumentText(nullptr);
         ResetSession();
+        // The Windows user's own value (HKCU, offered first) is these tests' alone: none to begin with.
+        RegDeleteKeyA(HKEY_CURRENT_USER, LoginKeyPath);
     }
     void TearDown() override
     {
+        RegDeleteKeyA(HKEY_CURRENT_USER, LoginKeyPath);
         SetCurrentDirectoryA(savedDirectory.c_str());
         memcpy(startDirectory, savedStart, sizeof savedStart);
         ReplaceDocumentText(nullptr);

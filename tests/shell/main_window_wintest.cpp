@@ -9,6 +9,7 @@
 #include "tests/harness/message_box_capture.h"
 #include "tests/harness/test_files.h"
 #include "tests/shell/main_window_support.h"
+#include "ui/display_scale.h"
 
 #include <commctrl.h>
 
@@ -43,6 +44,14 @@ std::vector<std::string> Column(HWND list, int column)
 const ProgramItemData* ItemData(HWND list, int item)
 {
     return reinterpret_cast<const ProgramItemData*>(ListParam(list, item));
+}
+
+// The screen's DPI, which a run at another display scale names (MV_DPI).
+int ScreenDpi()
+{
+    int dpi = WindowDpi(nullptr);
+    EXPECT_EQ(dpi, atoi(EnvironmentValue("MV_DPI", "96").c_str()));
+    return dpi;
 }
 
 DWORD ViewBits(HWND list)
@@ -186,8 +195,9 @@ TEST_F(MainWindow, ListHasFourLeftAlignedColumnsFullRowAndTrackSelectAndStartsIn
         EXPECT_EQ(ViewBits(list), (DWORD)LVS_ICON);
         // Column widths are reported in the report view.
         SendCommand(dialog, IDM_VIEW_REPORT);
-        EXPECT_EQ(ListColumnWidths(list), (std::vector<int>{300, 400, 200, 200}));
+        const int dpi = ScreenDpi(), widths[] = {300, 400, 200, 200};
         for (int c = 0; c < 4; c++) {
+            EXPECT_EQ(ListColumnWidths(list)[c], ScaleToDpi(widths[c], dpi));
             LVCOLUMNA column = {};
             column.mask = LVCF_FMT;
             SendMessageA(list, LVM_GETCOLUMNA, c, reinterpret_cast<LPARAM>(&column));
@@ -209,8 +219,8 @@ TEST_F(MainWindow, ListHasFourLeftAlignedColumnsFullRowAndTrackSelectAndStartsIn
         EXPECT_EQ(SendMessageA(list, LVM_GETIMAGELIST, LVSIL_STATE, 0), 0);
         int width = 0, height = 0;
         ImageList_GetIconSize(images, &width, &height);
-        EXPECT_EQ(width, 32);
-        EXPECT_EQ(height, 32);
+        EXPECT_EQ(width, ScaleToDpi(32, dpi));
+        EXPECT_EQ(height, ScaleToDpi(32, dpi));
         EXPECT_EQ(ImageList_GetBkColor(images), GetSysColor(COLOR_WINDOW));
         IMAGEINFO info = {};
         ASSERT_TRUE(ImageList_GetImageInfo(images, 0, &info));
@@ -522,13 +532,15 @@ TEST_F(MainWindow, MenuHoldsItsItemsEachCommandWithItsBitmap)
             EXPECT_EQ(info.hbmpChecked, info.hbmpUnchecked);
             BITMAP size = {};
             GetObjectA(info.hbmpChecked, sizeof size, &size);
-            EXPECT_EQ(size.bmWidth, 14);
-            EXPECT_EQ(size.bmHeight, 14);
+            EXPECT_EQ(size.bmWidth, ScaleToDpi(14, ScreenDpi()));
+            EXPECT_EQ(size.bmHeight, size.bmWidth);
             HBITMAP resource = LoadBitmapA(GetModuleHandleA(nullptr), b.bitmap);
             std::vector<DWORD> expected = pixels(resource);
             DeleteObject(resource);
             EXPECT_FALSE(expected.empty());
-            EXPECT_EQ(pixels(info.hbmpChecked), expected);
+            if (size.bmWidth == 14) {  // else scaled
+                EXPECT_EQ(pixels(info.hbmpChecked), expected);
+            }
             for (HBITMAP other : seen) EXPECT_NE(other, info.hbmpChecked);
             seen.push_back(info.hbmpChecked);
         }
@@ -707,7 +719,8 @@ int PaintedPixelsNotOfWindowColour(HWND list)
 
 TEST_F(MainWindow, BackgroundPictureComesFromMarvitelkonJpg)
 {
-    std::string goodJpeg = ReadBytes("Z:" + EnvironmentValue("MV_SOURCE_DIR") + "\\resources\\art\\demo\\Marvitelkon.jpg");
+    // 24 x 16 pixels, none of them near the window colour.
+    std::string goodJpeg = ReadBytes("Z:" + EnvironmentValue("MV_SOURCE_DIR") + "\\tests\\support\\data\\sample.jpg");
     ASSERT_FALSE(goodJpeg.empty());
     struct Case {
         const char* name;
@@ -729,14 +742,10 @@ TEST_F(MainWindow, BackgroundPictureComesFromMarvitelkonJpg)
         SetUpSession({}, "");
         MessageBoxCapture boxes;
         RunMainWindow([&](HWND dialog) {
-            RECT client;
-            GetClientRect(MainList(dialog), &client);
-            int painted = PaintedPixelsNotOfWindowColour(MainList(dialog));
-            if (c.background) {
-                EXPECT_GT(painted, client.right * client.bottom / 2);
-            } else {
-                EXPECT_EQ(painted, 0);
-            }
+            // Drawn at the window's scale.
+            const int dpi = ScreenDpi();
+            EXPECT_EQ(PaintedPixelsNotOfWindowColour(MainList(dialog)),
+                      c.background ? ScaleToDpi(24, dpi) * ScaleToDpi(16, dpi) : 0);
         });
         ASSERT_EQ(boxes.Count(), (size_t)c.messages);
         if (c.messages) {
@@ -744,6 +753,28 @@ TEST_F(MainWindow, BackgroundPictureComesFromMarvitelkonJpg)
             EXPECT_EQ(boxes.Boxes()[0].caption, "Hiba");
         }
     }
+}
+
+TEST_F(MainWindow, OnADisplayOfAnotherScaleTheWindowTakesTheSuggestedRectangleAndScalesItsPixelSizes)
+{
+    SetUpSession(SortPrograms(), SortPermitted);
+    RunMainWindow([](HWND dialog) {
+        const int dpi = 2 * ScreenDpi();
+        RECT suggested = {10, 20, 1010, 820}, frame;
+        SendMessageA(dialog, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+        GetWindowRect(dialog, &frame);
+        EXPECT_TRUE(EqualRect(&frame, &suggested));
+        int width = 0;
+        auto images = reinterpret_cast<HIMAGELIST>(SendMessageA(MainList(dialog), LVM_GETIMAGELIST, 0, 0));
+        ImageList_GetIconSize(images, &width, &width);
+        EXPECT_EQ(width, ScaleToDpi(32, dpi));
+        SendCommand(dialog, IDM_VIEW_REPORT);
+        EXPECT_EQ(ListColumnWidths(MainList(dialog))[1], ScaleToDpi(400, dpi));
+        MENUITEMINFOA item = {sizeof item, MIIM_CHECKMARKS};
+        BITMAP bitmap = {};
+        EXPECT_TRUE(GetMenuItemInfoA(GetMenu(dialog), IDC_MAIN_EXIT, FALSE, &item) &&
+                    GetObjectA(item.hbmpChecked, sizeof bitmap, &bitmap) && bitmap.bmWidth == ScaleToDpi(14, dpi));
+    });
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -80,6 +80,7 @@ TEST_F(ProgramLaunch, WithoutAFocusedItemNothingHappens)
             Click(dialog, IDC_MAIN_START);
             SendCommand(dialog, IDC_MAIN_START);
             NotifyList(list, NM_DBLCLK, 0);
+            PressKey(dialog, VK_RETURN);
             EXPECT_TRUE(IsWindowVisible(dialog));
         });
         EXPECT_EQ(boxes.Count(), 0u);
@@ -89,7 +90,8 @@ TEST_F(ProgramLaunch, WithoutAFocusedItemNothingHappens)
 
 TEST_F(ProgramLaunch, AProgramThatCannotStartGivesOneMessageOwnedByTheMainWindow)
 {
-    // Every trigger: the button, the menu item, a double-click on the list, the operation itself.
+    // Every trigger: the button, the menu item, a double-click on the list, Enter in the list, the
+    // operation itself.
     struct Trigger {
         const char* name;
         void (*run)(HWND dialog);
@@ -97,6 +99,7 @@ TEST_F(ProgramLaunch, AProgramThatCannotStartGivesOneMessageOwnedByTheMainWindow
         {"button", [](HWND dialog) { SendDlgItemMessageA(dialog, IDC_MAIN_START, BM_CLICK, 0, 0); }},
         {"menu item", [](HWND dialog) { SendCommand(dialog, IDC_MAIN_START); }},
         {"double-click", [](HWND dialog) { NotifyList(MainList(dialog), NM_DBLCLK, 0); }},
+        {"Enter", [](HWND dialog) { PressKey(dialog, VK_RETURN); }},
         {"LaunchFocusedProgram", [](HWND dialog) { LaunchFocusedProgram(dialog); }},
     };
     for (const char* alias : {"", "KONYV"}) {
