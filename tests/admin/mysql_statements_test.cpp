@@ -17,7 +17,8 @@ using ::testing::StartsWith;
 TEST(MySqlStatements, ClassicTextsAreExactAndOverlongValuesAreRefusedWhole)
 {
     MySqlStatements s;
-    ASSERT_TRUE(BuildMySqlUpdate(MySqlClassicGrantTables, "bob", "%", "SECRET", "YNYNNNNNNNYNNNYNYNNYYNNNNY", &s));
+    const MySqlQuoting escapes = MySqlBackslashEscapes;
+    ASSERT_TRUE(BuildMySqlUpdate(MySqlClassicGrantTables, escapes, "bob", "%", "SECRET", "YNYNNNNNNNYNNNYNYNNYYNNNNY", &s));
     ASSERT_EQ(s.count, 2);
     EXPECT_STREQ(s.text[0],
                  "update `mysql`.`user` set `Password` = password('SECRET'),`Select_priv` = 'Y', `Insert_priv` = 'N', "
@@ -28,7 +29,7 @@ TEST(MySqlStatements, ClassicTextsAreExactAndOverlongValuesAreRefusedWhole)
                  "`Repl_slave_priv` = 'Y', `Repl_client_priv` = 'Y', `Create_view_priv` = 'N', `Show_view_priv` = "
                  "'N', `Create_routine_priv` = 'N', `Alter_routine_priv` = 'N', `Create_user_priv` = 'Y', "
                  "`ssl_cipher` = ''      where `host` = '%' and `user` = 'bob'");
-    ASSERT_TRUE(BuildMySqlCreate(MySqlClassicGrantTables, "bob", "%", "", "NNNNNNNNNNNNNNNNNNNNNNNNNN", &s));
+    ASSERT_TRUE(BuildMySqlCreate(MySqlClassicGrantTables, escapes, "bob", "%", "", "NNNNNNNNNNNNNNNNNNNNNNNNNN", &s));
     std::string create = s.text[0];
     for (const char* part : {"`Delete_priv`,  `Create_priv`", "`Process_priv`,  `File_priv`",
                              "`Alter_priv`,       `Show_db_priv`", "`x509_subject`      ) values ( '%', 'bob', PASSWORD('')"})
@@ -36,9 +37,16 @@ TEST(MySqlStatements, ClassicTextsAreExactAndOverlongValuesAreRefusedWhole)
 
     // 255 quotes (the longest field) still fit doubled; a longer value is refused, never cut.
     std::string quotes(mysqlHostLimit, '\'');
-    EXPECT_TRUE(BuildMySqlDelete(MySqlAccountStatements, quotes.c_str(), quotes.c_str(), &s));
-    EXPECT_FALSE(BuildMySqlDelete(MySqlAccountStatements, std::string(300, '\\').c_str(), "h", &s));
+    EXPECT_TRUE(BuildMySqlDelete(MySqlAccountStatements, escapes, quotes.c_str(), quotes.c_str(), &s));
+    EXPECT_FALSE(BuildMySqlDelete(MySqlAccountStatements, escapes, std::string(300, '\\').c_str(), "h", &s));
     EXPECT_EQ(s.count, 0);
+
+    // Backslashes are doubled unless the session's mode (a list of names) makes them ordinary, and
+    // when the mode could not be read.
+    EXPECT_EQ(ChooseMySqlQuoting(0, "ANSI_QUOTES,NO_BACKSLASH_ESCAPES"), MySqlNoBackslashEscapes);
+    for (const char* mode : {"NO_BACKSLASH_ESCAPES_X", "X_NO_BACKSLASH_ESCAPES,ANSI_QUOTES"})
+        EXPECT_EQ(ChooseMySqlQuoting(0, mode), MySqlBackslashEscapes) << mode;
+    EXPECT_EQ(ChooseMySqlQuoting(-1, "NO_BACKSLASH_ESCAPES"), MySqlBackslashEscapes);
 }
 
 TEST(MySqlBackupLine, PlainValuesGiveTheExactLineAndNoValueEscapesIt)
