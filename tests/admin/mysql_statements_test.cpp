@@ -54,13 +54,13 @@ TEST(MySqlBackupLine, PlainValuesGiveTheExactLineAndNoValueEscapesIt)
     char line[mysqlBackupBatchCapacity];
     MySqlBackupRun run = {"10.0.0.5", "root", "shop", "C:\\Apps\\shop.sql", "20260307", "5", "C:\\Temp\\o.cnf"};
     ASSERT_TRUE(BuildMySqlBackupBatch(run, line, sizeof line));
-    EXPECT_THAT(line, StartsWith("@mysqldump --defaults-extra-file=C:\\Temp\\o.cnf -h 10.0.0.5 -u root shop > "
-                                 "C:\\Apps\\shop.sql-20260307.5.tmp & if errorlevel 1 ("));
+    EXPECT_THAT(line, StartsWith("@mysqldump --defaults-extra-file=C:\\Temp\\o.cnf -h 10.0.0.5 -u root --routines --events "
+                                 "shop > C:\\Apps\\shop.sql-20260307.5.tmp & if errorlevel 1 ("));
     // A blank server names no host, an empty user is still a word, a database starting with "-" is no
     // option, and % can no longer expand.
     run = {"  ", "", "-x%", "C:\\My Dumps\\x.sql", "1", "t", "C:\\o.cnf"};
     ASSERT_TRUE(BuildMySqlBackupBatch(run, line, sizeof line));
-    EXPECT_THAT(line, StartsWith("@mysqldump --defaults-extra-file=C:\\o.cnf -u \"\" -- -x%% > "
+    EXPECT_THAT(line, StartsWith("@mysqldump --defaults-extra-file=C:\\o.cnf -u \"\" --routines --events -- -x%% > "
                                  "\"C:\\My Dumps\\x.sql-1.t.tmp\""));
     // Refused whole: a line break or another control character, a quote in a path, a line too long.
     for (const std::string& bad : {std::string("a\r\nb"), std::string("\x1a"), std::string("C:\\a\"b"),
@@ -72,6 +72,21 @@ TEST(MySqlBackupLine, PlainValuesGiveTheExactLineAndNoValueEscapesIt)
     char file[260];
     EXPECT_FALSE(BuildMySqlDumpFileName(std::string(250, 'd').c_str(), "shop", "2026-03-07", file, sizeof file));
     EXPECT_STREQ(file, "");
+}
+
+// A dump is complete only when its last line is the completion line; the sweep of the temporary
+// folder takes a run's own two files for one and nothing else.
+TEST(MySqlBackupLine, CompleteDumpsAndTheRunsOwnFiles)
+{
+    for (std::string dump : {"...\n-- Dump completed on 2026-03-07 10:11:12\n", "x\r\n-- Dump completed\r\n\r\n"})
+        EXPECT_TRUE(IsCompleteMySqlDump(dump.data(), dump.size())) << dump;
+    for (std::string dump : {"", "-- MariaDB dump\n", "-- Dump completed\nINSERT INTO t VALUES (1);\n", "-- Dump completedly"})
+        EXPECT_FALSE(IsCompleteMySqlDump(dump.data(), dump.size())) << dump;
+    char tag[16];
+    EXPECT_TRUE(MySqlRunTagOf("mysqldump-12-34-5.cnf", tag, sizeof tag) && std::string(tag) == "12-34-5");
+    for (const char* other : {"mysqldump-.cnf", "mysqldump-1.cnf.bak", "mysqldump-1.tmp", "mysqldump-a.bat",
+                              "xmysqldump-1.bat", "mysqldump-12345678901234567.cnf"})
+        EXPECT_FALSE(MySqlRunTagOf(other, tag, sizeof tag)) << other;
 }
 
 }  // namespace
