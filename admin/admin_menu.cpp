@@ -74,7 +74,12 @@ void OpenOdbcAdministrator(HWND mainWindow)
     }
 }
 
+void RemoveAdminToolLeftovers()
+{
+    RemoveEndedMySqlBackupRuns();
+}
+
 void CloseAdminTools()
 {
-    RemoveMySqlOptionFiles();
+    RemoveEndedMySqlBackupRuns();
 }

@@ -18,6 +18,10 @@ void ShowAdminMenu(HWND mainWindow, const RECT& anchor);
 // The platform's ODBC data source administrator.
 void OpenOdbcAdministrator(HWND mainWindow);
 
-// The tools' exit step: removes what they left for the run (the MySQL backup's option files, which
-// hold the password, should a batch not have removed its own).
+// The tools' start step: removes what ended runs of the tools left behind, whichever launcher started
+// them (the files of MySQL backups whose console has ended, a console closed half-way included).
+void RemoveAdminToolLeftovers();
+
+// The tools' exit step: the same, so the files of every run that has ended by now go; a backup still
+// running keeps what its dump needs.
 void CloseAdminTools();

@@ -43,6 +43,7 @@ const char* const mysqlAccountFormStatement =
     " and `TABLE_NAME` = 'user' and `COLUMN_NAME` = 'Password') as `PASSWORD_COLUMNS`"
     " from `information_schema`.`TABLES` where `TABLE_SCHEMA` = 'mysql' and `TABLE_NAME` = 'user'";
 const char* const mysqlFlushStatement = "flush privileges";
+const char* const mysqlSqlModeStatement = "select @@SESSION.sql_mode";
 
 namespace {
 
@@ -108,10 +109,11 @@ struct Account {
     char user[valueCapacity];
     char host[valueCapacity];
     char password[valueCapacity];
-    bool Set(const char* userText, const char* hostText, const char* passwordText)
+    bool Set(MySqlQuoting quoting, const char* userText, const char* hostText, const char* passwordText)
     {
-        return EscapeMySqlValue(userText, user, sizeof user) && EscapeMySqlValue(hostText, host, sizeof host) &&
-               EscapeMySqlValue(passwordText ? passwordText : "", password, sizeof password);
+        return EscapeMySqlValue(userText, quoting, user, sizeof user) &&
+               EscapeMySqlValue(hostText, quoting, host, sizeof host) &&
+               EscapeMySqlValue(passwordText ? passwordText : "", quoting, password, sizeof password);
     }
 };
 
@@ -175,13 +177,25 @@ MySqlAccountForm ChooseMySqlAccountForm(int queryStatus, const char* tableType, 
     return baseTable && hasPassword ? MySqlClassicGrantTables : MySqlAccountStatements;
 }
 
-bool EscapeMySqlValue(const char* value, char* target, size_t capacity)
+MySqlQuoting ChooseMySqlQuoting(int queryStatus, const char* sqlMode)
+{
+    const char* wanted = "NO_BACKSLASH_ESCAPES";
+    size_t size = strlen(wanted);
+    // The mode is a comma-separated list of names in capitals.
+    for (const char* p = queryStatus == 0 && sqlMode ? sqlMode : ""; *p; p++) {
+        if ((p == sqlMode || p[-1] == ',') && strncmp(p, wanted, size) == 0 && (p[size] == ',' || !p[size]))
+            return MySqlNoBackslashEscapes;
+    }
+    return MySqlBackslashEscapes;
+}
+
+bool EscapeMySqlValue(const char* value, MySqlQuoting quoting, char* target, size_t capacity)
 {
     size_t length = 0;
     if (capacity == 0) return false;
     target[0] = 0;
     for (const char* p = value ? value : ""; *p; p++) {
-        bool twice = *p == '\'' || *p == '\\';
+        bool twice = *p == '\'' || (*p == '\\' && quoting == MySqlBackslashEscapes);
         if (length + (twice ? 2 : 1) >= capacity) {
             target[0] = 0;
             return false;
@@ -199,10 +213,11 @@ bool BuildMySqlAccountList(const char* table, char* target, size_t capacity)
     return Format(target, capacity, accountListFormat, args, 1);
 }
 
-bool BuildMySqlAccountQuery(const char* table, const char* user, const char* host, char* target, size_t capacity)
+bool BuildMySqlAccountQuery(const char* table, MySqlQuoting quoting, const char* user, const char* host, char* target,
+                            size_t capacity)
 {
     Account account;
-    if (!account.Set(user, host, "")) {
+    if (!account.Set(quoting, user, host, "")) {
         if (capacity) target[0] = 0;
         return false;
     }
@@ -225,11 +240,12 @@ bool SplitMySqlAccountEntry(const char* entry, char* user, size_t userCapacity, 
     return true;
 }
 
-bool BuildMySqlDelete(MySqlAccountForm form, const char* user, const char* host, MySqlStatements* out)
+bool BuildMySqlDelete(MySqlAccountForm form, MySqlQuoting quoting, const char* user, const char* host,
+                      MySqlStatements* out)
 {
     out->count = 0;
     Account account;
-    if (!account.Set(user, host, "")) return Fail(out);
+    if (!account.Set(quoting, user, host, "")) return Fail(out);
     if (form == MySqlClassicGrantTables) {
         for (const char* table : {"user", "db", "tables_priv", "columns_priv"}) {
             const char* args[] = {table, account.user, account.host};
@@ -242,12 +258,12 @@ bool BuildMySqlDelete(MySqlAccountForm form, const char* user, const char* host,
     return AddFlush(out) || Fail(out);
 }
 
-bool BuildMySqlUpdate(MySqlAccountForm form, const char* user, const char* host, const char* password,
-                      const char* granted, MySqlStatements* out)
+bool BuildMySqlUpdate(MySqlAccountForm form, MySqlQuoting quoting, const char* user, const char* host,
+                      const char* password, const char* granted, MySqlStatements* out)
 {
     out->count = 0;
     Account account;
-    if (!account.Set(user, host, password)) return Fail(out);
+    if (!account.Set(quoting, user, host, password)) return Fail(out);
     bool newPassword = password && password[0];
     if (form == MySqlClassicGrantTables) {
         char clause[valueCapacity + 64] = "";
@@ -272,12 +288,12 @@ bool BuildMySqlUpdate(MySqlAccountForm form, const char* user, const char* host,
     return AddFlush(out) || Fail(out);
 }
 
-bool BuildMySqlCreate(MySqlAccountForm form, const char* user, const char* host, const char* password,
-                      const char* granted, MySqlStatements* out)
+bool BuildMySqlCreate(MySqlAccountForm form, MySqlQuoting quoting, const char* user, const char* host,
+                      const char* password, const char* granted, MySqlStatements* out)
 {
     out->count = 0;
     Account account;
-    if (!account.Set(user, host, password)) return Fail(out);
+    if (!account.Set(quoting, user, host, password)) return Fail(out);
     if (form == MySqlClassicGrantTables) {
         const char* args[3 + mysqlWrittenPrivilegeCount];
         args[0] = account.host;

@@ -5,8 +5,10 @@
 // - account statements (MariaDB 10.4 and later, MySQL 5.7 and later): `mysql`.`user` is a view or
 //   has no `Password` column, so writing it fails; the same jobs go through CREATE USER, GRANT,
 //   REVOKE, ALTER USER and DROP USER.
-// Typed values are escaped for a quoted MySQL text (quote and backslash doubled), so a value can
-// neither end its text early nor start a second statement.
+// Typed values are escaped for a quoted MySQL text in the session's mode (quotes doubled, and
+// backslashes too unless the mode has NO_BACKSLASH_ESCAPES, where a backslash is an ordinary
+// character), so a value can neither end its text early nor start a second statement, and the
+// server keeps exactly what was typed.
 #pragma once
 
 #include <stddef.h>
@@ -51,8 +53,21 @@ extern const char* const mysqlFlushStatement;
 // counts as classic; no row at all (no `mysql`.`user` table to write) as account statements.
 MySqlAccountForm ChooseMySqlAccountForm(int queryStatus, const char* tableType, const char* passwordColumns);
 
-// value with every ' and \ doubled, into target. False (target empty) when it does not fit.
-bool EscapeMySqlValue(const char* value, char* target, size_t capacity);
+// How the server reads a backslash inside a quoted text.
+enum MySqlQuoting {
+    MySqlBackslashEscapes,    // an escape: written doubled
+    MySqlNoBackslashEscapes,  // sql_mode NO_BACKSLASH_ESCAPES: an ordinary character, written as is
+};
+
+// The statement that reads the session's mode (one row, one column) and the quoting it gives: the
+// mode's list holds NO_BACKSLASH_ESCAPES. A failed query counts as backslash escapes, since doubled
+// backslashes can alter a value in the other mode but never end its text.
+extern const char* const mysqlSqlModeStatement;  // "select @@SESSION.sql_mode"
+MySqlQuoting ChooseMySqlQuoting(int queryStatus, const char* sqlMode);
+
+// value with every ' doubled, and every \ too for backslash escapes, into target. False (target
+// empty) when it does not fit.
+bool EscapeMySqlValue(const char* value, MySqlQuoting quoting, char* target, size_t capacity);
 
 const size_t mysqlStatementCapacity = 4096;
 const int mysqlMaxStatements = 5;
@@ -66,7 +81,8 @@ struct MySqlStatements {
 
 // "select * from TABLE" for the list, and the one account query on table; false when it does not fit.
 bool BuildMySqlAccountList(const char* table, char* target, size_t capacity);
-bool BuildMySqlAccountQuery(const char* table, const char* user, const char* host, char* target, size_t capacity);
+bool BuildMySqlAccountQuery(const char* table, MySqlQuoting quoting, const char* user, const char* host, char* target,
+                            size_t capacity);
 
 // Splits a list entry "user@host" at its last "@" (a host never holds one; a user name may). False
 // when there is no "@" or a part is longer than its field (mysqlUserLimit, mysqlHostLimit): such an
@@ -75,10 +91,11 @@ bool SplitMySqlAccountEntry(const char* entry, char* user, size_t userCapacity, 
 
 // granted: the 26 written check boxes in order, each 'Y' or 'N' (a text of 26 letters).
 // All return false (and count 0) when a statement does not fit.
-bool BuildMySqlDelete(MySqlAccountForm form, const char* user, const char* host, MySqlStatements* out);
+bool BuildMySqlDelete(MySqlAccountForm form, MySqlQuoting quoting, const char* user, const char* host,
+                      MySqlStatements* out);
 // An empty password keeps the stored one.
-bool BuildMySqlUpdate(MySqlAccountForm form, const char* user, const char* host, const char* password,
-                      const char* granted, MySqlStatements* out);
+bool BuildMySqlUpdate(MySqlAccountForm form, MySqlQuoting quoting, const char* user, const char* host,
+                      const char* password, const char* granted, MySqlStatements* out);
 // An empty password still sets one (the empty password).
-bool BuildMySqlCreate(MySqlAccountForm form, const char* user, const char* host, const char* password,
-                      const char* granted, MySqlStatements* out);
+bool BuildMySqlCreate(MySqlAccountForm form, MySqlQuoting quoting, const char* user, const char* host,
+                      const char* password, const char* granted, MySqlStatements* out);

@@ -4,7 +4,6 @@
 #include "admin/admin_tools.h"
 #include "admin/mysql_admin_connection.h"
 #include "admin/mysql_backup_files.h"
-#include "config/scrambled_file.h"
 #include "db/odbc_cursor.h"
 #include "ui/dialog_utils.h"
 #include "config/session.h"
@@ -13,10 +12,7 @@
 #include "support/process_state.h"
 
 #include <commctrl.h>
-#include <stdlib.h>
 #include <string.h>
-
-const char* const mysqlBackupBatchName = "backup_mysql.bat";
 
 namespace {
 
@@ -76,25 +72,20 @@ void ChooseFile(HWND dialog)
     if (chosen[0]) SetControlText(dialog, IDC_MYBACKUP_FILE, chosen);
 }
 
-// Writes backup_mysql.bat into the start directory; false when it cannot be made.
-bool WriteBatchFile(const char* text)
+// True when the dated dump of this file already exists and the administrator does not want it
+// replaced.
+bool KeepsTodaysDump(HWND dialog, const char* file, const char* date)
 {
-    auto* batch = static_cast<ScrambledFile*>(malloc(sizeof(ScrambledFile)));
-    if (!batch) return false;
-    batch->Init(mysqlBackupBatchName);
-    SetCurrentDirectoryA(startDirectory);
-    bool written = false;
-    if (batch->Open(GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, CREATE_ALWAYS,
-                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_RANDOM_ACCESS)) {
-        char bytes[mysqlBackupBatchCapacity];
-        CopyText(bytes, text);
-        DWORD size = static_cast<DWORD>(strlen(bytes));
-        DWORD done = 0;
-        written = batch->Write(bytes, size, &done) && done == size;
-        written = batch->Close() && written;
-    }
-    batch->Destroy(3);
-    return written;
+    char dated[fileCapacity + 16];
+    CopyText(dated, file);
+    AppendText(dated, sizeof dated, "-");
+    AppendText(dated, sizeof dated, date);
+    SetCurrentDirectoryA(startDirectory);  // where the console resolves a relative path
+    if (GetFileAttributesA(dated) == INVALID_FILE_ATTRIBUTES) return false;
+    char question[sizeof dated + 64] = "A(z) '";
+    AppendText(question, sizeof question, dated);
+    AppendText(question, sizeof question, "' fájl már létezik.\r\nFelülírja?");
+    return MessageBoxA(dialog, question, "Figyelem", MB_YESNO | MB_ICONQUESTION | MB_TASKMODAL) != IDYES;
 }
 
 void SaveAndStart(HWND dialog)
@@ -109,30 +100,25 @@ void SaveAndStart(HWND dialog)
         MessageBoxA(dialog, "A paraméterek kitöltése hiányos!", "Hibaüzenet", MB_TASKMODAL);
         return;
     }
-    // The password goes into an option file of this run, never onto the line.
-    char optionFile[MAX_PATH];
-    char tag[64];
-    if (!CreateMySqlOptionFile(session.mysqlPassword, optionFile, sizeof optionFile, tag, sizeof tag)) return;
     CalendarDate today;
     today.Init();
     today.SetToday();
-    MySqlBackupRun run = {server, session.mysqlUser, database, file, today.ToCompactText(), tag, optionFile};
-    char line[mysqlBackupBatchCapacity];
-    bool built = BuildMySqlBackupConsoleBatch(run, line, sizeof line);
+    char date[16];
+    CopyText(date, today.ToCompactText());
     today.Destroy(2);
+    if (KeepsTodaysDump(dialog, file, date)) return;
+    // The password goes into the run's option file, never onto the line.
+    MySqlBackupRun run = {server, session.mysqlUser, database, file, date, nullptr, nullptr};
+    char failure[2 * MAX_PATH];
+    switch (StartMySqlBackup(run, session.mysqlPassword, startDirectory, failure, sizeof failure)) {
+    case MySqlBackupStarted: EndDialog(dialog, 0); break;
     // A line that would not pass every value on whole (too long, a line break, a character the
     // console cannot show) is refused like missing parameters, never cut or altered.
-    if (!built) {
-        DeleteFileA(optionFile);
+    case MySqlBackupRefused:
         MessageBoxA(dialog, "A paraméterek kitöltése hiányos!", "Hibaüzenet", MB_TASKMODAL);
-        return;
+        break;
+    case MySqlBackupFailed: MessageBoxA(dialog, failure, "Hibaüzenet", MB_TASKMODAL); break;
     }
-    if (!WriteBatchFile(line)) {
-        DeleteFileA(optionFile);
-        return;
-    }
-    WinExec(mysqlBackupBatchName, SW_SHOW);
-    EndDialog(dialog, 0);
 }
 
 }  // namespace

@@ -1,9 +1,8 @@
-// The MySQL backup (template MYSQL_BACKUP): writes backup_mysql.bat, one mysqldump line, into the
-// start directory and starts it. ShowMySqlBackup (admin_tools.h) opens it.
+// The MySQL backup (template MYSQL_BACKUP): starts a run of the dump program, a batch file of one
+// mysqldump line in the user's temporary folder (mysql_backup_files.h), in a console of its own.
+// ShowMySqlBackup (admin_tools.h) opens it.
 #pragma once
 
 #include "support/platform.h"
-
-extern const char* const mysqlBackupBatchName;  // "backup_mysql.bat"
 
 INT_PTR CALLBACK MySqlBackupProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

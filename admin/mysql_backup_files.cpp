@@ -8,23 +8,6 @@
 
 namespace {
 
-// The option files made by this run, each an owned text.
-char** optionFiles = nullptr;
-int optionFileCount = 0;
-
-void RememberOptionFile(const char* path)
-{
-    char* copy = DuplicateText(path);
-    auto** grown = static_cast<char**>(realloc(optionFiles, (optionFileCount + 1) * sizeof *optionFiles));
-    if (!copy || !grown) {
-        free(copy);
-        if (grown) optionFiles = grown;
-        return;
-    }
-    optionFiles = grown;
-    optionFiles[optionFileCount++] = copy;
-}
-
 // A security descriptor whose access list lets in the current user alone (protected: nothing is
 // inherited from the folder); null when the platform gives none. Free it with LocalFree.
 PSECURITY_DESCRIPTOR PrivateToCurrentUser()
@@ -51,69 +34,194 @@ PSECURITY_DESCRIPTOR PrivateToCurrentUser()
     return descriptor;
 }
 
-}  // namespace
-
-bool CreateMySqlOptionFile(const char* password, char* path, size_t pathCapacity, char* tag, size_t tagCapacity)
+bool WriteAll(HANDLE file, const char* bytes)
 {
-    if (pathCapacity) path[0] = 0;
-    if (tagCapacity) tag[0] = 0;
-    char content[512];  // a password of the document (100 characters) with every character escaped
-    char folder[MAX_PATH];
-    DWORD length = GetTempPathA(sizeof folder, folder);
-    if (!BuildMySqlOptionFile(password, content, sizeof content) || length == 0 || length >= sizeof folder)
-        return false;
-    PSECURITY_DESCRIPTOR descriptor = PrivateToCurrentUser();
-    SECURITY_ATTRIBUTES security = {sizeof security, descriptor, FALSE};
-    static unsigned counter = 0;
-    HANDLE file = INVALID_HANDLE_VALUE;
-    for (int attempt = 0; attempt < 100 && file == INVALID_HANDLE_VALUE; attempt++) {
-        char name[64];
-        wsprintfA(name, "%lu-%lu-%u", GetCurrentProcessId(), GetTickCount(), ++counter);
-        if (strlen(folder) + strlen("mysqldump-") + strlen(name) + strlen(".cnf") >= pathCapacity ||
-            !TextFits(name, tagCapacity))
-            break;
-        CopyText(tag, tagCapacity, name);
-        CopyText(path, pathCapacity, folder);
-        AppendText(path, pathCapacity, "mysqldump-");
-        AppendText(path, pathCapacity, name);
-        AppendText(path, pathCapacity, ".cnf");
-        // Created new, so a file or link planted under the name is never written through.
-        file = CreateFileA(path, GENERIC_WRITE, 0, descriptor ? &security : nullptr, CREATE_NEW,
-                           FILE_ATTRIBUTE_TEMPORARY, nullptr);
-        if (file == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS &&
-            GetLastError() != ERROR_ALREADY_EXISTS)
-            break;
-    }
-    if (descriptor) LocalFree(descriptor);
-    if (file == INVALID_HANDLE_VALUE) {
-        if (pathCapacity) path[0] = 0;
-        if (tagCapacity) tag[0] = 0;
-        return false;
-    }
+    DWORD size = static_cast<DWORD>(strlen(bytes));
     DWORD written = 0;
-    DWORD size = static_cast<DWORD>(strlen(content));
-    bool ok = WriteFile(file, content, size, &written, nullptr) && written == size;
-    SecureZeroMemory(content, sizeof content);
-    ok = CloseHandle(file) && ok;
-    if (!ok) {
-        DeleteFileA(path);
-        path[0] = 0;
-        tag[0] = 0;
-        return false;
-    }
-    RememberOptionFile(path);
-    return true;
+    return WriteFile(file, bytes, size, &written, nullptr) && written == size;
 }
 
-void RemoveMySqlOptionFiles()
+// "A(z) 'NAME' fájl nem hozható létre, ..." and the like: before, name, after.
+void Say(char* failure, size_t capacity, const char* before, const char* name, const char* after)
 {
-    for (int i = 0; i < optionFileCount; i++) {
-        DeleteFileA(optionFiles[i]);
-        free(optionFiles[i]);
+    CopyText(failure, capacity, before);
+    AppendText(failure, capacity, name);
+    AppendText(failure, capacity, after);
+}
+
+const char* const cannotCreateBefore = "A(z) '";
+const char* const cannotCreateAfter = "' fájl nem hozható létre, a mentés nem indult el.";
+
+// The option file, new and private, holding password; false (nothing left) when it cannot be made.
+bool WriteOptionFile(const char* path, const char* password)
+{
+    char content[512];  // a password of the document (100 characters) with every character escaped
+    if (!BuildMySqlOptionFile(password, content, sizeof content)) return false;
+    PSECURITY_DESCRIPTOR descriptor = PrivateToCurrentUser();
+    SECURITY_ATTRIBUTES security = {sizeof security, descriptor, FALSE};
+    // Created new, so a file or link planted under the name is never written through.
+    HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, descriptor ? &security : nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_TEMPORARY, nullptr);
+    if (descriptor) LocalFree(descriptor);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    bool ok = WriteAll(file, content);
+    SecureZeroMemory(content, sizeof content);
+    ok = CloseHandle(file) && ok;
+    if (!ok) DeleteFileA(path);
+    return ok;
+}
+
+// Starts batch in a visible console of its own, in currentDirectory, handing it lock and nothing else
+// (no socket of a connection, say). False when it does not start; interpreter names what was tried.
+bool StartConsole(const char* batch, HANDLE lock, const char* currentDirectory, char* interpreter,
+                  size_t interpreterCapacity)
+{
+    DWORD length = GetEnvironmentVariableA("ComSpec", interpreter, static_cast<DWORD>(interpreterCapacity));
+    if (length == 0 || length >= interpreterCapacity) {
+        UINT folder = GetSystemDirectoryA(interpreter, static_cast<UINT>(interpreterCapacity));
+        if (folder == 0 || folder >= interpreterCapacity) interpreter[0] = 0;
+        AppendText(interpreter, interpreterCapacity, "\\cmd.exe");
     }
-    free(optionFiles);
-    optionFiles = nullptr;
-    optionFileCount = 0;
+    // /c takes off the outer pair of quotes and runs what is inside, whatever the path holds.
+    char commandLine[MAX_PATH + 32] = "cmd.exe /c \"\"";
+    AppendText(commandLine, sizeof commandLine, batch);
+    AppendText(commandLine, sizeof commandLine, "\"\"");
+    SIZE_T size = 0;
+    InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
+    auto* attributes = static_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(malloc(size));
+    if (!attributes) return false;
+    bool started = false;
+    if (InitializeProcThreadAttributeList(attributes, 1, 0, &size)) {
+        STARTUPINFOEXA startup = {};
+        startup.StartupInfo.cb = sizeof startup;
+        startup.StartupInfo.dwFlags = STARTF_USESHOWWINDOW;
+        startup.StartupInfo.wShowWindow = SW_SHOW;
+        startup.lpAttributeList = attributes;
+        PROCESS_INFORMATION process = {};
+        started = UpdateProcThreadAttribute(attributes, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, &lock, sizeof lock,
+                                            nullptr, nullptr) &&
+                  CreateProcessA(interpreter, commandLine, nullptr, nullptr, TRUE,
+                                 CREATE_NEW_CONSOLE | EXTENDED_STARTUPINFO_PRESENT, nullptr, currentDirectory,
+                                 &startup.StartupInfo, &process);
+        if (started) CloseHandle(process.hThread), CloseHandle(process.hProcess);
+        DeleteProcThreadAttributeList(attributes);
+    }
+    free(attributes);
+    return started;
+}
+
+// A run's files while it is being started. The batch file comes first and stays undeletable from
+// then on: the writer shares no deletion, and neither does the lock, which the console inherits and
+// holds until the run has ended. Whatever is not kept goes when the object does.
+struct RunFiles {
+    char tag[64] = "";
+    char batch[MAX_PATH] = "";
+    char options[MAX_PATH] = "";
+    HANDLE writer = INVALID_HANDLE_VALUE;
+    HANDLE lock = INVALID_HANDLE_VALUE;
+    bool batchMade = false;
+    bool optionsMade = false;
+    bool keep = false;
+
+    // Makes the batch file new under a tag of its own in folder; false (failure set) when it cannot.
+    bool Create(const char* folder, char* failure, size_t capacity)
+    {
+        static unsigned counter = 0;
+        for (int attempt = 0; attempt < 100; attempt++) {
+            wsprintfA(tag, "%lu-%lu-%u", GetCurrentProcessId(), GetTickCount(), ++counter);
+            if (!BuildMySqlRunFileName(folder, tag, mysqlRunBatchExtension, batch, sizeof batch) ||
+                !BuildMySqlRunFileName(folder, tag, mysqlRunOptionExtension, options, sizeof options))
+                break;
+            // An option file left under this tag by an ended run is not this run's: another tag.
+            if (GetFileAttributesA(options) != INVALID_FILE_ATTRIBUTES) continue;
+            writer = CreateFileA(batch, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                                 nullptr);
+            if (writer == INVALID_HANDLE_VALUE) {
+                if (GetLastError() == ERROR_FILE_EXISTS || GetLastError() == ERROR_ALREADY_EXISTS) continue;
+                break;
+            }
+            batchMade = true;
+            SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
+            lock = CreateFileA(batch, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+            if (lock != INVALID_HANDLE_VALUE) return true;
+            break;
+        }
+        Say(failure, capacity, cannotCreateBefore, batch[0] ? batch : folder, cannotCreateAfter);
+        return false;
+    }
+    ~RunFiles()
+    {
+        if (writer != INVALID_HANDLE_VALUE) CloseHandle(writer);
+        if (lock != INVALID_HANDLE_VALUE) CloseHandle(lock);
+        if (keep) return;
+        if (optionsMade) DeleteFileA(options);
+        if (batchMade) DeleteFileA(batch);
+    }
+};
+
+}  // namespace
+
+MySqlBackupStart StartMySqlBackup(MySqlBackupRun run, const char* password, const char* currentDirectory,
+                                  char* failure, size_t failureCapacity)
+{
+    if (failureCapacity) failure[0] = 0;
+    char folder[MAX_PATH];
+    DWORD folderLength = GetTempPathA(sizeof folder, folder);
+    if (folderLength == 0 || folderLength >= sizeof folder) {
+        CopyText(failure, failureCapacity, "Az ideiglenes mappa nem érhető el, a mentés nem indult el.");
+        return MySqlBackupFailed;
+    }
+    RunFiles files;
+    if (!files.Create(folder, failure, failureCapacity)) return MySqlBackupFailed;
+    run.tag = files.tag;
+    run.optionFile = files.options;
+    char line[mysqlBackupBatchCapacity];
+    if (!BuildMySqlBackupConsoleBatch(run, line, sizeof line)) return MySqlBackupRefused;
+    files.optionsMade = WriteOptionFile(files.options, password);
+    if (!files.optionsMade) {
+        Say(failure, failureCapacity, cannotCreateBefore, files.options, cannotCreateAfter);
+        return MySqlBackupFailed;
+    }
+    bool written = WriteAll(files.writer, line);
+    written = CloseHandle(files.writer) && written;
+    files.writer = INVALID_HANDLE_VALUE;
+    if (!written) {
+        Say(failure, failureCapacity, cannotCreateBefore, files.batch, cannotCreateAfter);
+        return MySqlBackupFailed;
+    }
+    char interpreter[MAX_PATH];
+    if (!StartConsole(files.batch, files.lock, currentDirectory, interpreter, sizeof interpreter)) {
+        Say(failure, failureCapacity, "A parancsértelmező ('", interpreter, "') nem indítható, a mentés nem indult el.");
+        return MySqlBackupFailed;
+    }
+    files.keep = true;
+    return MySqlBackupStarted;
+}
+
+void RemoveEndedMySqlBackupRuns()
+{
+    char folder[MAX_PATH];
+    DWORD length = GetTempPathA(sizeof folder, folder);
+    char pattern[MAX_PATH];
+    if (length == 0 || length >= sizeof folder || !BuildMySqlRunFileName(folder, "*", "", pattern, sizeof pattern))
+        return;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(pattern, &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+        char tag[64];
+        char batch[MAX_PATH];
+        char options[MAX_PATH];
+        if (!MySqlRunTagOf(found.cFileName, tag, sizeof tag) ||
+            !BuildMySqlRunFileName(folder, tag, mysqlRunBatchExtension, batch, sizeof batch) ||
+            !BuildMySqlRunFileName(folder, tag, mysqlRunOptionExtension, options, sizeof options))
+            continue;
+        // The batch file is tried now, not as listed: a run started meanwhile made it before its
+        // option file and holds it.
+        if (DeleteFileA(batch) || GetLastError() == ERROR_FILE_NOT_FOUND) DeleteFileA(options);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
 }
 
 bool BuildMySqlBackupConsoleBatch(const MySqlBackupRun& run, char* target, size_t capacity)

@@ -1,20 +1,35 @@
-// The files of a MySQL backup run that need the platform: the option file that hands the dump
-// program the password, and the batch line in the console's code page. No window involved.
+// The files and the console of a MySQL backup run, which need the platform: the run's batch file and
+// option file in the user's own temporary folder, the console that runs the batch, and the removal of
+// what ended runs leave behind. No window involved.
 #pragma once
 
 #include "admin/mysql_backup_line.h"
 #include "support/platform.h"
 
-// Makes the run's option file in the user's own temporary folder: a new file
-// "mysqldump-TAG.cnf" (never an existing one), readable and writable by the current user alone,
-// holding the password (BuildMySqlOptionFile). path receives its full path and tag the run's own
-// name part. The file is remembered, so RemoveMySqlOptionFiles removes it if the batch did not.
-// False (nothing left behind) when it cannot be made.
-bool CreateMySqlOptionFile(const char* password, char* path, size_t pathCapacity, char* tag, size_t tagCapacity);
+enum MySqlBackupStart {
+    MySqlBackupStarted,
+    MySqlBackupRefused,  // a value cannot be passed on unchanged (BuildMySqlBackupConsoleBatch)
+    MySqlBackupFailed,   // a file could not be made or the console not started: failure says which
+};
 
-// Removes the option files this run has made (the exit steps call it; the batch has usually removed
-// them already).
-void RemoveMySqlOptionFiles();
+// Starts one run of run (its tag and optionFile are chosen here and need not be set): makes the
+// run's batch file "mysqldump-TAG.bat" new in the user's temporary folder, then beside it its option
+// file "mysqldump-TAG.cnf" (new, readable and writable by the current user alone, holding password),
+// writes the batch line (BuildMySqlBackupConsoleBatch) into the batch file and starts it by its full
+// path in a console of its own, with currentDirectory current, so the dump program is found where it
+// always was. Nothing is written anywhere else. The console inherits a handle that keeps the batch
+// file from being deleted for as long as it (or the dump program) runs; RemoveEndedMySqlBackupRuns
+// goes by it. When the run does not start, nothing of it is left behind and failure (for
+// MySqlBackupFailed) holds the message naming what failed.
+MySqlBackupStart StartMySqlBackup(MySqlBackupRun run, const char* password, const char* currentDirectory,
+                                  char* failure, size_t failureCapacity);
+
+// Removes the files of every run in the user's temporary folder that has ended, whoever started it:
+// a run whose batch file could be deleted (or is gone) loses its option file too; a run whose batch
+// file is still in use keeps both, since its dump may still need the option file. So no option
+// file, which holds the password, outlives its dump for longer than until the next call, a console
+// closed half-way included. The launcher calls it at start and at exit.
+void RemoveEndedMySqlBackupRuns();
 
 // The batch line (BuildMySqlBackupBatch) in the console's code page, which the command interpreter
 // reads batch files in. False when it does not fit or a character of it has no exact equivalent

@@ -1,5 +1,6 @@
 #include "admin/mysql_backup_line.h"
 
+#include "support/bounded_text.h"
 #include "ui/text_utils.h"
 
 #include <string.h>
@@ -7,6 +8,9 @@
 #include <initializer_list>
 
 const char* const mysqlBackupFailedText = "A mentés sikertelen!";
+const char* const mysqlDumpCompletedText = "-- Dump completed";
+const char* const mysqlRunBatchExtension = ".bat";
+const char* const mysqlRunOptionExtension = ".cnf";
 
 namespace {
 
@@ -114,6 +118,15 @@ bool BuildMySqlBackupBatch(const MySqlBackupRun& run, char* target, size_t capac
 
     auto optionFile = [&] { PutWord(&line, "", {options}); };
     auto temporary = [&] { PutWord(&line, "", {dumpFile, "-", date, ".", tag, ".tmp"}); };
+    auto failure = [&] {
+        line.Put("(del ");
+        optionFile();
+        line.Put(" & del ");
+        temporary();
+        line.Put(" 2>nul & echo ");
+        line.Put(mysqlBackupFailedText);
+        line.Put(" & pause)");
+    };
     line.Put("@mysqldump ");
     PutWord(&line, "--defaults-extra-file=", {options});
     if (!IsBlank(server)) {
@@ -122,17 +135,22 @@ bool BuildMySqlBackupBatch(const MySqlBackupRun& run, char* target, size_t capac
     }
     line.Put(" -u ");
     PutWord(&line, "", {user});
+    line.Put(" --routines --events");
     line.Put(database[0] == '-' ? " -- " : " ");
     PutWord(&line, "", {database});
     line.Put(" > ");
     temporary();
-    line.Put(" & if errorlevel 1 (del ");
-    optionFile();
-    line.Put(" & del ");
+    line.Put(" & if errorlevel 1 ");
+    failure();
+    line.Put(" else if not errorlevel 0 ");
+    failure();
+    line.Put(" else (\"%SystemRoot%\\system32\\find.exe\" \"");
+    line.Put(mysqlDumpCompletedText);
+    line.Put("\" < ");
     temporary();
-    line.Put(" 2>nul & echo ");
-    line.Put(mysqlBackupFailedText);
-    line.Put(" & pause) else (del ");
+    line.Put(" >nul & if errorlevel 1 ");
+    failure();
+    line.Put(" else (del ");
     optionFile();
     line.Put(" & move /y ");
     temporary();
@@ -142,7 +160,7 @@ bool BuildMySqlBackupBatch(const MySqlBackupRun& run, char* target, size_t capac
     temporary();
     line.Put(" (echo ");
     line.Put(mysqlBackupFailedText);
-    line.Put(" & pause))\r\n");
+    line.Put(" & pause)))\r\n");
     return line.Finish();
 }
 
@@ -179,4 +197,47 @@ bool BuildMySqlDumpFileName(const char* directory, const char* database, const c
     line.Put(OrEmpty(isoDate));
     line.Put(".mysql-server");
     return line.Finish();
+}
+
+bool IsCompleteMySqlDump(const char* tail, size_t length)
+{
+    if (!tail) return false;
+    // The last line that holds anything other than line ends.
+    size_t end = length;
+    while (end > 0 && (tail[end - 1] == '\n' || tail[end - 1] == '\r')) end--;
+    size_t start = end;
+    while (start > 0 && tail[start - 1] != '\n') start--;
+    size_t size = strlen(mysqlDumpCompletedText);
+    return end - start >= size && memcmp(tail + start, mysqlDumpCompletedText, size) == 0 &&
+           (end - start == size || tail[start + size] == ' ');
+}
+
+bool BuildMySqlRunFileName(const char* folder, const char* tag, const char* extension, char* target,
+                           size_t capacity)
+{
+    if (capacity == 0) return false;
+    target[0] = 0;
+    Line line{target, capacity, 0, false};
+    line.Put(OrEmpty(folder));
+    line.Put("mysqldump-");
+    line.Put(OrEmpty(tag));
+    line.Put(OrEmpty(extension));
+    return line.Finish();
+}
+
+bool MySqlRunTagOf(const char* fileName, char* tag, size_t capacity)
+{
+    if (capacity) tag[0] = 0;
+    const char* prefix = "mysqldump-";
+    size_t length = fileName ? strlen(fileName) : 0;
+    size_t prefixLength = strlen(prefix);
+    const size_t extensionLength = 4;
+    if (length <= prefixLength + extensionLength || strncmp(fileName, prefix, prefixLength) != 0) return false;
+    const char* extension = fileName + length - extensionLength;
+    if (strcmp(extension, mysqlRunBatchExtension) != 0 && strcmp(extension, mysqlRunOptionExtension) != 0)
+        return false;
+    size_t tagLength = length - prefixLength - extensionLength;
+    if (tagLength >= capacity || strspn(fileName + prefixLength, "0123456789-") != tagLength) return false;
+    CopyTextPart(tag, capacity, fileName + prefixLength, tagLength);
+    return true;
 }

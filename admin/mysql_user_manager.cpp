@@ -11,6 +11,7 @@
 #include <string.h>
 
 MySqlAccountForm mysqlUserManagerForm = MySqlAccountStatements;
+MySqlQuoting mysqlUserManagerQuoting = MySqlBackslashEscapes;
 const char* mysqlUserManagerTable = mysqlAccountTable;
 
 namespace {
@@ -44,6 +45,17 @@ MySqlAccountForm DetectForm(OdbcConnection* connection)
     }
     connection->CloseCursor(cursor);
     return ChooseMySqlAccountForm(status, tableType, passwordColumns);
+}
+
+// Asks the server how its session reads a backslash in a quoted text.
+MySqlQuoting DetectQuoting(OdbcConnection* connection)
+{
+    OdbcCursor* cursor = connection->OpenCursor(mysqlSqlModeStatement);
+    int status = cursor->Status();
+    char mode[1024] = "";
+    if (status == 0) CopyText(mode, cursor->ColumnByIndex(1));
+    connection->CloseCursor(cursor);
+    return ChooseMySqlQuoting(status, mode);
 }
 
 void FillAccountList(HWND dialog)
@@ -108,7 +120,7 @@ void LoadAccount(HWND dialog)
     SetControlText(dialog, IDC_MYUSER_HOST, host);
 
     char query[2048];
-    if (!BuildMySqlAccountQuery(mysqlUserManagerTable, user, host, query, sizeof query)) return;
+    if (!BuildMySqlAccountQuery(mysqlUserManagerTable, mysqlUserManagerQuoting, user, host, query, sizeof query)) return;
     OdbcConnection* connection = mysqlAdminConnection;
     OdbcCursor* cursor = connection->OpenCursor(query);
     if (cursor->Status() == 0) {
@@ -165,7 +177,7 @@ void DeleteAccount(HWND dialog)
     AccountFields fields;
     if (!ReadAccountFields(dialog, &fields, false)) return;
     static MySqlStatements statements;
-    if (!BuildMySqlDelete(mysqlUserManagerForm, fields.user, fields.host, &statements)) return;
+    if (!BuildMySqlDelete(mysqlUserManagerForm, mysqlUserManagerQuoting, fields.user, fields.host, &statements)) return;
     if (MessageBoxExA(dialog, statements.text[0], "Biztos vagy benne?", MB_YESNO | MB_ICONQUESTION, 0x400) != IDYES)
         return;
     if (RunStatements(statements, 0, statements.count, 0))
@@ -180,8 +192,8 @@ void UpdateAccount(HWND dialog)
     AccountFields fields;
     if (!ReadAccountFields(dialog, &fields, true)) return;
     static MySqlStatements statements;
-    if (!BuildMySqlUpdate(mysqlUserManagerForm, fields.user, fields.host, fields.password, fields.granted,
-                          &statements))
+    if (!BuildMySqlUpdate(mysqlUserManagerForm, mysqlUserManagerQuoting, fields.user, fields.host, fields.password,
+                          fields.granted, &statements))
         return;
     RunStatements(statements, 0, statements.count, 1);
 }
@@ -191,8 +203,8 @@ void CreateAccount(HWND dialog)
     AccountFields fields;
     if (!ReadAccountFields(dialog, &fields, true)) return;
     static MySqlStatements statements;
-    if (!BuildMySqlCreate(mysqlUserManagerForm, fields.user, fields.host, fields.password, fields.granted,
-                          &statements))
+    if (!BuildMySqlCreate(mysqlUserManagerForm, mysqlUserManagerQuoting, fields.user, fields.host, fields.password,
+                          fields.granted, &statements))
         return;
     // Everything before the flush must succeed; otherwise the fields keep what was typed.
     if (!RunStatements(statements, 0, statements.count - 1, 1)) return;
@@ -240,6 +252,7 @@ int ShowMySqlUserManager(HWND owner)
 {
     if (OpenMySqlAdminConnection(owner, "", "", 1)) {
         mysqlUserManagerForm = DetectForm(mysqlAdminConnection);
+        mysqlUserManagerQuoting = DetectQuoting(mysqlAdminConnection);
         DialogBoxParamA(appInstance, "MYSQL_USER_MANAGER", owner, MySqlUserManagerProc, 0);
     }
     CloseMySqlAdminConnection();

@@ -8,6 +8,8 @@
 // The form of statements chosen for the open connection (from what the server shows when the tool
 // opens).
 extern MySqlAccountForm mysqlUserManagerForm;
+// How the open connection's session reads a backslash (its sql_mode, read when the tool opens).
+extern MySqlQuoting mysqlUserManagerQuoting;
 
 // The table the accounts are listed and loaded from: mysqlAccountTable unless a test points the
 // reading at a table of another layout.

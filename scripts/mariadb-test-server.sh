@@ -10,7 +10,9 @@
 # the anonymous accounts, then writes for the tests:
 #   DIR/odbcinst.ini  the driver "MariaDB Unicode" (MariaDB Connector/ODBC);
 #   DIR/odbc.ini      the data source MV_MYSQL on that server, opening the mysql database by default,
-#                     with the program's character set (cp1250), as a Windows-1250 program needs;
+#                     with the program's character set (cp1250), as a Windows-1250 program needs; and
+#                     MV_MYSQL_NO_BACKSLASH_ESCAPES, the same whose sessions run with that sql_mode
+#                     (as on a server configured so), where a backslash in a quoted text is no escape;
 #   DIR/env           KEY=value lines: ODBCSYSINI, ODBCINI, MV_MYSQL_DSN, MV_MYSQL_HOST,
 #                     MV_MYSQL_PORT, MV_MYSQL_SOCKET, MV_MYSQL_USER, MV_MYSQL_PASSWORD.
 # --classic-user-table replaces the view mysql.user by a base table in the classic layout
@@ -207,6 +209,15 @@ SERVER=127.0.0.1
 PORT=$port
 DATABASE=mysql
 CHARSET=cp1250
+
+[${dsn}_NO_BACKSLASH_ESCAPES]
+Description=Marvitelkon test server, sessions in sql_mode NO_BACKSLASH_ESCAPES
+Driver=MariaDB Unicode
+SERVER=127.0.0.1
+PORT=$port
+DATABASE=mysql
+CHARSET=cp1250
+INITSTMT=SET SESSION sql_mode = CONCAT(@@SESSION.sql_mode, ',NO_BACKSLASH_ESCAPES')
 EOF
   cat > "$dir/env" <<EOF
 ODBCSYSINI=$dir

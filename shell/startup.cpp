@@ -20,6 +20,7 @@ void RunLauncher(HINSTANCE instance)
         // Registers the list view, tooltip and progress bar classes of the manifest's common controls version.
         INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_PROGRESS_CLASS};
         InitCommonControlsEx(&classes);
+        RemoveAdminToolLeftovers();
         if (ShowLoginDialog()) ShowMainDialog();
     }
     RunExitSteps();

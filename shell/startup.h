@@ -15,6 +15,6 @@ bool ShowLoginDialog();
 // Shows the MARVITELKON dialog and returns when it has closed.
 void ShowMainDialog();
 
-// Unloads ODBC, frees the document, restores the start directory, deletes backup_mysql.bat and
-// removes the MySQL backup's option files of the run.
+// Unloads ODBC, frees the document, restores the start directory, deletes a backup_mysql.bat that an
+// older version left there, and removes the files of MySQL backups that have ended.
 void RunExitSteps();

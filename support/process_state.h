@@ -8,8 +8,8 @@
 // loaded through it. Null natively.
 extern HINSTANCE appInstance;
 
-// The current directory as it was at start-up. Every access to Marvitelkon.ini or backup_mysql.bat
-// first makes it current again.
+// The current directory as it was at start-up. Every access to Marvitelkon.ini first makes it
+// current again; a MySQL backup's console starts in it.
 extern char startDirectory[MAX_PATH];
 
 // The unscrambled configuration document, zero-terminated, or null before the first login attempt.

@@ -104,7 +104,8 @@ TEST(MySqlBackupBatch, EveryValueReachesTheDumpProgramExactly)
         batch += line;
         std::string record = "--defaults-extra-file=" + options + '\0';
         if (server.find_first_not_of(' ') != std::string::npos) record += "-h" + std::string(1, '\0') + server + '\0';
-        record += "-u" + std::string(1, '\0') + user + '\0' + (database[0] == '-' ? "--" + std::string(1, '\0') : "");
+        record += "-u" + std::string(1, '\0') + user + '\0' + "--routines" + '\0' + "--events" + '\0' +
+                  (database[0] == '-' ? "--" + std::string(1, '\0') : "");
         runs.push_back({tag, line, record + database + '\0', options, file + "-20260307", file + "-20260307." + tag + ".tmp"});
     }
     std::cout << runs.size() << " runs, " << refused << " refused" << std::endl;
@@ -129,7 +130,7 @@ TEST(MySqlBackupBatch, EveryValueReachesTheDumpProgramExactly)
     // Under load Wine now and then fails to start a program ("Can't recognize ..."): such a run goes once more.
     std::string again;
     for (const Run& run : runs)
-        if (!calls.count(run.tag)) again += run.line;
+        if (!calls.count(run.tag) || !PathExists(run.dated)) again += run.line, calls.erase(run.tag);
     ASSERT_TRUE(again.empty() || runLines(again)) << again;
     EXPECT_EQ(calls.size(), runs.size()) << ReadBytes(console);
     for (const Run& run : runs) {
@@ -141,36 +142,50 @@ TEST(MySqlBackupBatch, EveryValueReachesTheDumpProgramExactly)
     }
     EXPECT_EQ(ReadBytes(console), "");
 
-    // A dump that fails part-way leaves the earlier dump of the same name as it was, removes its
-    // temporary file and the option file, and the console shows the failure until a key is pressed.
+    // A dump program that fails or crashes (a negative status) as it ends, or ends with 0 but no
+    // completion line, leaves the earlier dump of the same name as it was, removes its temporary file
+    // and the option file, and the console shows the failure until a key is pressed.
     const Run& earlier = runs[0];
-    ASSERT_TRUE(WriteBytes(earlier.optionFile, "[client]\r\n") && WriteBytes(earlier.dated, "earlier dump"));
     ASSERT_TRUE(WriteBytes(scratch.PathOf("failing.bat"), earlier.line));
-    SetEnvironmentVariableA("MV_MYSQLDUMP_STATUS", "2");
+    SetEnvironmentVariableA("MV_MYSQLDUMP_STATUS", scratch.PathOf("status").c_str());
     char message[64];
     CharToOemA("A mentés sikertelen!", message);
     bool waited = false;
-    EXPECT_TRUE(RunBatch(scratch.path, "failing.bat", [&](HANDLE process, HANDLE keyboard) {
+    auto waitAndPressAKey = [&](HANDLE process, HANDLE keyboard) {
         for (int i = 0; i < 600 && ReadBytes(console).find(message) == std::string::npos; i++) Sleep(50);
         Sleep(500);
         waited = WaitForSingleObject(process, 0) == WAIT_TIMEOUT && ReadBytes(console).find(message) != std::string::npos;
         DWORD written = 0;
         WriteFile(keyboard, "x\r\n", 3, &written, nullptr);
-    }));
+    };
+    for (const char* status : {"2", "-1073741515", "0"}) {
+        ASSERT_TRUE(WriteBytes(earlier.optionFile, "[client]\r\n") && WriteBytes(earlier.dated, "earlier dump") &&
+                    WriteBytes(scratch.PathOf("status"), status));
+        EXPECT_TRUE(RunBatch(scratch.path, "failing.bat", waitAndPressAKey));
+        EXPECT_TRUE(waited) << status << ": " << ReadBytes(console);
+        EXPECT_EQ(ReadBytes(earlier.dated), "earlier dump") << status;
+        EXPECT_FALSE(PathExists(earlier.temporary) || PathExists(earlier.optionFile)) << status;
+        waited = false;
+    }
     SetEnvironmentVariableA("MV_MYSQLDUMP_RECORD", nullptr);
     SetEnvironmentVariableA("MV_MYSQLDUMP_STATUS", nullptr);
-    EXPECT_TRUE(waited) << ReadBytes(console);
-    EXPECT_EQ(ReadBytes(earlier.dated), "earlier dump");
-    EXPECT_FALSE(PathExists(earlier.temporary) || PathExists(earlier.optionFile));
 }
 
 INT_PTR CALLBACK HostProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
 
+// Each console asked for (interpreter, command line, current folder) is made but never runs: it holds
+// what it inherited until the test ends it.
 std::vector<std::string> started;
-UINT WINAPI RecordWinExec(LPCSTR command, UINT)
+HANDLE console = nullptr;
+void* originalCreateProcess = nullptr;
+BOOL WINAPI RecordCreateProcess(LPCSTR program, LPSTR line, LPSECURITY_ATTRIBUTES process, LPSECURITY_ATTRIBUTES thread,
+                                BOOL inherit, DWORD flags, LPVOID environment, LPCSTR folder, LPSTARTUPINFOA startup,
+                                LPPROCESS_INFORMATION info)
 {
-    started.push_back(command);
-    return 33;
+    started.push_back(std::string(program) + "|" + line + "|" + folder);
+    return reinterpret_cast<decltype(&CreateProcessA)>(originalCreateProcess)(
+               program, line, process, thread, inherit, flags | CREATE_SUSPENDED, environment, folder, startup, info) &&
+           DuplicateHandle(GetCurrentProcess(), info->hProcess, GetCurrentProcess(), &console, 0, FALSE, DUPLICATE_SAME_ACCESS);
 }
 
 // How the option file was asked for: its access list (as SDDL) and whether it had to be new. Wine
@@ -180,7 +195,7 @@ void* originalCreateFile = nullptr;
 HANDLE WINAPI RecordCreateFile(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security, DWORD creation,
                                DWORD flags, HANDLE model)
 {
-    if (strstr(name, "mysqldump-")) {
+    if (strstr(name, "mysqldump-") && strstr(name, ".cnf")) {
         char* text = nullptr;
         if (security && security->lpSecurityDescriptor &&
             ConvertSecurityDescriptorToStringSecurityDescriptorA(security->lpSecurityDescriptor, SDDL_REVISION_1,
@@ -196,8 +211,10 @@ HANDLE WINAPI RecordCreateFile(LPCSTR name, DWORD access, DWORD share, LPSECURIT
 
 // The dialog lists the server's databases (one without any grant too, no grant pattern, none of the
 // server's own schemas), writes a batch line without the password and an option file only the user
-// can read in the user's temporary folder, and the exit steps remove that option file. A database
-// whose name holds a line break is refused with the parameter message and leaves nothing behind.
+// can read into the user's temporary folder, nothing into the start folder, where the batch starts
+// by its full path; the exit steps keep both files while the console runs and remove them after. A
+// database whose name holds a line break is refused, a run whose batch file or console cannot be
+// made says which; none of them leaves anything behind.
 TEST(MySqlBackupDialog, ListsTheServersDatabasesAndKeepsThePasswordInAPrivateFile)
 {
     TestServer server = ReadTestServer();
@@ -218,18 +235,20 @@ TEST(MySqlBackupDialog, ListsTheServersDatabasesAndKeepsThePasswordInAPrivateFil
     CopyText(startDirectory, start.path.c_str());
     char temporary[MAX_PATH];
     GetTempPathA(sizeof temporary, temporary);
-    auto optionFiles = [&] {
+    char comSpec[MAX_PATH];
+    GetEnvironmentVariableA("ComSpec", comSpec, sizeof comSpec);
+    auto runFiles = [&] {
         std::vector<std::string> names;
         for (const std::string& name : FilesIn(temporary))
             if (name.rfind("mysqldump-", 0) == 0) names.push_back(name);
         return names;
     };
-    for (const std::string& name : optionFiles()) DeleteFileA((temporary + name).c_str());
+    for (const std::string& name : runFiles()) DeleteFileA((temporary + name).c_str());
 
     // As long a path as the file chooser returns is taken whole.
     const std::string wholePath = start.PathOf(std::string(MAX_PATH - 1 - start.PathOf("").size(), 'f'));
     MessageBoxCapture boxes;
-    void* originalWinExec = ReplaceImport("kernel32.dll", "WinExec", reinterpret_cast<void*>(&RecordWinExec));
+    originalCreateProcess = ReplaceImport("kernel32.dll", "CreateProcessA", reinterpret_cast<void*>(&RecordCreateProcess));
     originalCreateFile = ReplaceImport("kernel32.dll", "CreateFileA", reinterpret_cast<void*>(&RecordCreateFile));
     RunDialog("MYSQL_BACKUP", HostProc, 0, [&](HWND menuOwner) {
         OnNextDialog([&](HWND dialog) {
@@ -242,32 +261,50 @@ TEST(MySqlBackupDialog, ListsTheServersDatabasesAndKeepsThePasswordInAPrivateFil
             Click(dialog, IDC_MYBACKUP_SAVE);
             ASSERT_EQ(boxes.Count(), 1u);
             EXPECT_EQ(boxes.Boxes()[0].text + "/" + boxes.Boxes()[0].caption, "A paraméterek kitöltése hiányos!/Hibaüzenet");
-            EXPECT_TRUE(optionFiles().empty());
-            EXPECT_FALSE(PathExists(start.PathOf("backup_mysql.bat")));
             pick("mv_no_grants");
             SetText(dialog, IDC_MYBACKUP_FILE, wholePath);
             SetText(dialog, IDC_MYBACKUP_SERVER, "127.0.0.1");
+            const std::string missing = start.PathOf("missing\\");
+            SetEnvironmentVariableA("TMP", missing.c_str());
+            Click(dialog, IDC_MYBACKUP_SAVE);
+            SetEnvironmentVariableA("TMP", temporary);
+            SetEnvironmentVariableA("ComSpec", "C:\\missing\\cmd.exe");
+            Click(dialog, IDC_MYBACKUP_SAVE);
+            SetEnvironmentVariableA("ComSpec", comSpec);
+            ASSERT_EQ(boxes.Count(), 3u);
+            EXPECT_THAT(boxes.Boxes()[1].text, AllOf(StartsWith("A(z) '" + missing + "mysqldump-"), EndsWith(".bat' fájl nem "
+                                                     "hozható létre, a mentés nem indult el.")));
+            EXPECT_EQ(boxes.Boxes()[2].text, "A parancsértelmező ('C:\\missing\\cmd.exe') nem indítható, a mentés nem indult el.");
+            EXPECT_TRUE(runFiles().empty() && FilesIn(start.path).empty());
+            started.clear();
             Click(dialog, IDC_MYBACKUP_SAVE);
         });
         ShowMySqlBackup(menuOwner);
         EndDialog(menuOwner, 0);
     });
-    ReplaceImport("kernel32.dll", "WinExec", originalWinExec);
+    ReplaceImport("kernel32.dll", "CreateProcessA", originalCreateProcess);
     ReplaceImport("kernel32.dll", "CreateFileA", originalCreateFile);
-    EXPECT_EQ(started, std::vector<std::string>{"backup_mysql.bat"});
-    std::string line = ReadBytes(start.PathOf("backup_mysql.bat"));
+    auto names = runFiles();
+    ASSERT_EQ(names.size(), 2u);
+    const std::string batch = temporary + names[0], optionFile = temporary + names[1];
+    EXPECT_EQ(optionFile, batch.substr(0, batch.size() - 4) + ".cnf");
+    EXPECT_EQ(started, std::vector<std::string>{std::string(comSpec) + "|cmd.exe /c \"\"" + batch + "\"\"|" + start.path});
+    EXPECT_TRUE(FilesIn(start.path).empty());
+    std::string line = ReadBytes(batch);
     EXPECT_EQ(line.find(server.password), std::string::npos) << line;
-    auto names = optionFiles();
-    ASSERT_EQ(names.size(), 1u);
-    const std::string optionFile = temporary + names[0];
-    const std::string beginning = "@mysqldump --defaults-extra-file=" + optionFile + " -h 127.0.0.1 -u root mv_no_grants >";
+    const std::string beginning = "@mysqldump --defaults-extra-file=" + optionFile + " -h 127.0.0.1 -u root --routines --events mv_no_grants >";
     EXPECT_EQ(line.substr(0, beginning.size()), beginning);
     EXPECT_NE(line.find(wholePath + "-"), std::string::npos) << line;
     EXPECT_EQ(ReadBytes(optionFile), "[client]\r\npassword=\"" + server.password + "\"\r\n");
     // Only the current user, nothing inherited from the folder.
     EXPECT_THAT(optionFileRequest, AllOf(StartsWith("D:P(A;;FA;;;S-1-5-21-"), EndsWith(") new")));
     CloseAdminTools();
-    EXPECT_TRUE(optionFiles().empty());
+    EXPECT_EQ(runFiles(), names);
+    TerminateProcess(console, 1);  // closed half-way
+    WaitForSingleObject(console, 10000);
+    CloseHandle(console);
+    CloseAdminTools();
+    EXPECT_TRUE(runFiles().empty());
     startDirectory[0] = '\0';
     for (const char* sql : {"drop database mv_no_grants", "drop database `mv\nbreak`",
                             "delete from mysql.db where Db like 'mvpattern%'"})

@@ -1,8 +1,9 @@
 // Escaping of the MySQL tools proven against the real parsers, with generated hostile values
 // (hostile_values.h): the account statements of the form the server needs go to the real MariaDB,
-// and the account comes back byte for byte; the backup's option file goes through the option-file
-// reader the dump program uses (my_print_defaults), and the password comes back byte for byte.
-// Runs against the stock server and the classic-layout one (tests/admin/CMakeLists.txt).
+// and the account comes back byte for byte (every other value in sql_mode NO_BACKSLASH_ESCAPES); the
+// backup's option file goes through the option-file reader the dump program uses (my_print_defaults),
+// and the password comes back byte for byte. Runs against the stock server and the classic-layout one
+// (tests/admin/CMakeLists.txt).
 #include "admin/mysql_account_statements.h"
 #include "admin/mysql_backup_line.h"
 #include "tests/harness/hostile_values.h"
@@ -53,6 +54,10 @@ TEST(MySqlRoundTrip, AccountStatementsNameExactlyTheAccountTyped)
     std::string columns;
     for (int i = 0; i < mysqlWrittenPrivilegeCount; i++) columns += (i ? ", " : "") + std::string(mysqlPrivileges[i].column);
     for (int n = 0; n < values.count; n++) {
+        ASSERT_TRUE(probe.Exec(n % 2 ? "set session sql_mode = concat(@@global.sql_mode, ',NO_BACKSLASH_ESCAPES')"
+                                     : "set session sql_mode = @@global.sql_mode")) << probe.Error();
+        const MySqlQuoting quoting = ChooseMySqlQuoting(0, probe.Value(mysqlSqlModeStatement).c_str());
+        ASSERT_EQ(quoting, n % 2 ? MySqlNoBackslashEscapes : MySqlBackslashEscapes);
         // A prefix of its own keeps each account apart on a server that compares names without case.
         const std::string user = name("mvh" + std::to_string(n) + values.Value(mysqlUserLimit - 8));
         std::string host = name(values.Value(59, capitals));
@@ -60,7 +65,7 @@ TEST(MySqlRoundTrip, AccountStatementsNameExactlyTheAccountTyped)
         const std::string password = values.Value(mysqlPasswordLimit), newPassword = values.Value(mysqlPasswordLimit);
         const std::string granted = rights(), regranted = rights();
         SCOPED_TRACE("user " + Hex(user) + ", host " + Hex(host) + ", password " + Hex(password) + "/" +
-                     Hex(newPassword) + ", MV_HOSTILE_SEED=" + std::to_string(values.seed));
+                     Hex(newPassword) + (n % 2 ? ", NO_BACKSLASH_ESCAPES" : "") + ", MV_HOSTILE_SEED=" + std::to_string(values.seed));
         // The account as the server holds it: user, host, rights, and whether the password matches.
         auto account = [&](const std::string& pass) {
             auto rows = probe.Rows("select User, Host, concat(" + columns + "), Password = password(" + Literal(pass) +
@@ -69,16 +74,16 @@ TEST(MySqlRoundTrip, AccountStatementsNameExactlyTheAccountTyped)
                                     : std::to_string(rows.size()) + " rows";
         };
         MySqlStatements statements;
-        ASSERT_TRUE(run(BuildMySqlCreate(form, user.c_str(), host.c_str(), password.c_str(), granted.c_str(),
+        ASSERT_TRUE(run(BuildMySqlCreate(form, quoting, user.c_str(), host.c_str(), password.c_str(), granted.c_str(),
                                          &statements), statements));
         ASSERT_EQ(account(password), Hex(user) + "@" + Hex(host) + " " + granted + " 1");
         char query[2048];
-        ASSERT_TRUE(BuildMySqlAccountQuery(mysqlAccountTable, user.c_str(), host.c_str(), query, sizeof query));
+        ASSERT_TRUE(BuildMySqlAccountQuery(mysqlAccountTable, quoting, user.c_str(), host.c_str(), query, sizeof query));
         EXPECT_EQ(probe.Rows(query).size(), 1u) << probe.Error();
-        ASSERT_TRUE(run(BuildMySqlUpdate(form, user.c_str(), host.c_str(), newPassword.c_str(), regranted.c_str(),
+        ASSERT_TRUE(run(BuildMySqlUpdate(form, quoting, user.c_str(), host.c_str(), newPassword.c_str(), regranted.c_str(),
                                          &statements), statements));
         EXPECT_EQ(account(newPassword), Hex(user) + "@" + Hex(host) + " " + regranted + " 1");
-        ASSERT_TRUE(run(BuildMySqlDelete(form, user.c_str(), host.c_str(), &statements), statements));
+        ASSERT_TRUE(run(BuildMySqlDelete(form, quoting, user.c_str(), host.c_str(), &statements), statements));
         ASSERT_EQ(account(newPassword), "0 rows");
     }
 }

@@ -17,7 +17,8 @@ using ::testing::StartsWith;
 TEST(MySqlStatements, ClassicTextsAreExactAndOverlongValuesAreRefusedWhole)
 {
     MySqlStatements s;
-    ASSERT_TRUE(BuildMySqlUpdate(MySqlClassicGrantTables, "bob", "%", "SECRET", "YNYNNNNNNNYNNNYNYNNYYNNNNY", &s));
+    const MySqlQuoting escapes = MySqlBackslashEscapes;
+    ASSERT_TRUE(BuildMySqlUpdate(MySqlClassicGrantTables, escapes, "bob", "%", "SECRET", "YNYNNNNNNNYNNNYNYNNYYNNNNY", &s));
     ASSERT_EQ(s.count, 2);
     EXPECT_STREQ(s.text[0],
                  "update `mysql`.`user` set `Password` = password('SECRET'),`Select_priv` = 'Y', `Insert_priv` = 'N', "
@@ -28,7 +29,7 @@ TEST(MySqlStatements, ClassicTextsAreExactAndOverlongValuesAreRefusedWhole)
                  "`Repl_slave_priv` = 'Y', `Repl_client_priv` = 'Y', `Create_view_priv` = 'N', `Show_view_priv` = "
                  "'N', `Create_routine_priv` = 'N', `Alter_routine_priv` = 'N', `Create_user_priv` = 'Y', "
                  "`ssl_cipher` = ''      where `host` = '%' and `user` = 'bob'");
-    ASSERT_TRUE(BuildMySqlCreate(MySqlClassicGrantTables, "bob", "%", "", "NNNNNNNNNNNNNNNNNNNNNNNNNN", &s));
+    ASSERT_TRUE(BuildMySqlCreate(MySqlClassicGrantTables, escapes, "bob", "%", "", "NNNNNNNNNNNNNNNNNNNNNNNNNN", &s));
     std::string create = s.text[0];
     for (const char* part : {"`Delete_priv`,  `Create_priv`", "`Process_priv`,  `File_priv`",
                              "`Alter_priv`,       `Show_db_priv`", "`x509_subject`      ) values ( '%', 'bob', PASSWORD('')"})
@@ -36,9 +37,16 @@ TEST(MySqlStatements, ClassicTextsAreExactAndOverlongValuesAreRefusedWhole)
 
     // 255 quotes (the longest field) still fit doubled; a longer value is refused, never cut.
     std::string quotes(mysqlHostLimit, '\'');
-    EXPECT_TRUE(BuildMySqlDelete(MySqlAccountStatements, quotes.c_str(), quotes.c_str(), &s));
-    EXPECT_FALSE(BuildMySqlDelete(MySqlAccountStatements, std::string(300, '\\').c_str(), "h", &s));
+    EXPECT_TRUE(BuildMySqlDelete(MySqlAccountStatements, escapes, quotes.c_str(), quotes.c_str(), &s));
+    EXPECT_FALSE(BuildMySqlDelete(MySqlAccountStatements, escapes, std::string(300, '\\').c_str(), "h", &s));
     EXPECT_EQ(s.count, 0);
+
+    // Backslashes are doubled unless the session's mode (a list of names) makes them ordinary, and
+    // when the mode could not be read.
+    EXPECT_EQ(ChooseMySqlQuoting(0, "ANSI_QUOTES,NO_BACKSLASH_ESCAPES"), MySqlNoBackslashEscapes);
+    for (const char* mode : {"NO_BACKSLASH_ESCAPES_X", "X_NO_BACKSLASH_ESCAPES,ANSI_QUOTES"})
+        EXPECT_EQ(ChooseMySqlQuoting(0, mode), MySqlBackslashEscapes) << mode;
+    EXPECT_EQ(ChooseMySqlQuoting(-1, "NO_BACKSLASH_ESCAPES"), MySqlBackslashEscapes);
 }
 
 TEST(MySqlBackupLine, PlainValuesGiveTheExactLineAndNoValueEscapesIt)
@@ -46,13 +54,13 @@ TEST(MySqlBackupLine, PlainValuesGiveTheExactLineAndNoValueEscapesIt)
     char line[mysqlBackupBatchCapacity];
     MySqlBackupRun run = {"10.0.0.5", "root", "shop", "C:\\Apps\\shop.sql", "20260307", "5", "C:\\Temp\\o.cnf"};
     ASSERT_TRUE(BuildMySqlBackupBatch(run, line, sizeof line));
-    EXPECT_THAT(line, StartsWith("@mysqldump --defaults-extra-file=C:\\Temp\\o.cnf -h 10.0.0.5 -u root shop > "
-                                 "C:\\Apps\\shop.sql-20260307.5.tmp & if errorlevel 1 ("));
+    EXPECT_THAT(line, StartsWith("@mysqldump --defaults-extra-file=C:\\Temp\\o.cnf -h 10.0.0.5 -u root --routines --events "
+                                 "shop > C:\\Apps\\shop.sql-20260307.5.tmp & if errorlevel 1 ("));
     // A blank server names no host, an empty user is still a word, a database starting with "-" is no
     // option, and % can no longer expand.
     run = {"  ", "", "-x%", "C:\\My Dumps\\x.sql", "1", "t", "C:\\o.cnf"};
     ASSERT_TRUE(BuildMySqlBackupBatch(run, line, sizeof line));
-    EXPECT_THAT(line, StartsWith("@mysqldump --defaults-extra-file=C:\\o.cnf -u \"\" -- -x%% > "
+    EXPECT_THAT(line, StartsWith("@mysqldump --defaults-extra-file=C:\\o.cnf -u \"\" --routines --events -- -x%% > "
                                  "\"C:\\My Dumps\\x.sql-1.t.tmp\""));
     // Refused whole: a line break or another control character, a quote in a path, a line too long.
     for (const std::string& bad : {std::string("a\r\nb"), std::string("\x1a"), std::string("C:\\a\"b"),
@@ -64,6 +72,21 @@ TEST(MySqlBackupLine, PlainValuesGiveTheExactLineAndNoValueEscapesIt)
     char file[260];
     EXPECT_FALSE(BuildMySqlDumpFileName(std::string(250, 'd').c_str(), "shop", "2026-03-07", file, sizeof file));
     EXPECT_STREQ(file, "");
+}
+
+// A dump is complete only when its last line is the completion line; the sweep of the temporary
+// folder takes a run's own two files for one and nothing else.
+TEST(MySqlBackupLine, CompleteDumpsAndTheRunsOwnFiles)
+{
+    for (std::string dump : {"...\n-- Dump completed on 2026-03-07 10:11:12\n", "x\r\n-- Dump completed\r\n\r\n"})
+        EXPECT_TRUE(IsCompleteMySqlDump(dump.data(), dump.size())) << dump;
+    for (std::string dump : {"", "-- MariaDB dump\n", "-- Dump completed\nINSERT INTO t VALUES (1);\n", "-- Dump completedly"})
+        EXPECT_FALSE(IsCompleteMySqlDump(dump.data(), dump.size())) << dump;
+    char tag[16];
+    EXPECT_TRUE(MySqlRunTagOf("mysqldump-12-34-5.cnf", tag, sizeof tag) && std::string(tag) == "12-34-5");
+    for (const char* other : {"mysqldump-.cnf", "mysqldump-1.cnf.bak", "mysqldump-1.tmp", "mysqldump-a.bat",
+                              "xmysqldump-1.bat", "mysqldump-12345678901234567.cnf"})
+        EXPECT_FALSE(MySqlRunTagOf(other, tag, sizeof tag)) << other;
 }
 
 }  // namespace

@@ -2,10 +2,10 @@
 // the backup from the administrator menu. The backup's batch file dumps a database of the test
 // server for real (mysqldump.exe in the start directory forwards to the host's dump program and
 // returns its exit status) into a path with a blank and a per cent sign; the dump is restored into a
-// fresh database and compared with the original. A second dump of the same day, whose database is
-// gone by then, fails: the first dump stays as it was (mysql_backup_wintest.cpp shows the console
-// waiting with the message). No file holds the password when the dumps have ended, and the batch
-// file is gone when the program has ended.
+// fresh database and compared with the original, its procedure and event too. A second dump of the
+// same day asks first and then crashes: the first dump stays as it was. Two dumps at once, the
+// launcher ending meanwhile, both end whole. No file holds the password when the dumps have ended,
+// and none is ever written into the start folder.
 #include "tests/e2e/e2e_driver.h"
 
 #include "admin/admin_ids.h"
@@ -51,14 +51,14 @@ bool Restore(const TestServer& server, const std::string& dumpFile, const std::s
     return started;
 }
 
-// The option files of backups in the user's temporary folder.
-std::vector<std::string> OptionFiles()
+// The option files (".cnf") or batch files (".bat") of backups in the user's temporary folder.
+std::vector<std::string> RunFiles(const std::string& extension)
 {
     char folder[MAX_PATH];
     GetTempPathA(sizeof folder, folder);
     std::vector<std::string> names;
     for (const std::string& name : FilesIn(folder))
-        if (name.rfind("mysqldump-", 0) == 0) names.push_back(name);
+        if (name.rfind("mysqldump-", 0) == 0 && name.find(extension) != std::string::npos) names.push_back(name);
     return names;
 }
 
@@ -77,7 +77,9 @@ TEST(MySqlToolsE2e, AdministratorOpensBothToolsAndTheBackupDumpsForReal)
                             "0), (3, 'back\\\\slash', -7.25)",
                             // Two rows for one database, one with the escaped "_" of a pattern.
                             "insert into mysql.db (Host, Db, User) values ('%', 'mv\\\\_e2e\\\\_source', 'e2e'), "
-                            "('%', 'mv_e2e_source', 'e2f')"})
+                            "('%', 'mv_e2e_source', 'e2f')",
+                            "create procedure mv_e2e_source.total() select sum(amount) from mv_e2e_source.invoice",
+                            "create event mv_e2e_source.tidy on schedule every 1 day disable do delete from mv_e2e_source.invoice"})
         ASSERT_TRUE(probe.Exec(sql)) << probe.Error();
     std::string original = probe.Value(contents + "mv_e2e_source.invoice");
 
@@ -88,8 +90,16 @@ TEST(MySqlToolsE2e, AdministratorOpensBothToolsAndTheBackupDumpsForReal)
     ASSERT_TRUE(start.CopyIn(e2e::WindowsPath(MV_MYSQLDUMP_FORWARDER), "mysqldump.exe"));
     ASSERT_TRUE(start.MakeDirectory("dump 100%"));
     SetEnvironmentVariableA("MYSQL_TCP_PORT", server.port.c_str());  // the forwarder passes it on
-    const std::string ended = start.PathOf("dumps ended.txt");        // and writes each dump's status here
-    SetEnvironmentVariableA("MV_MYSQLDUMP_DONE", ended.c_str());
+    ScratchDirectory control;  // and takes the status to end with, and its holds, from files here
+    const std::string crash = control.PathOf("status"), before = control.PathOf("before"), after = control.PathOf("after");
+    SetEnvironmentVariableA("MV_MYSQLDUMP_STATUS", crash.c_str());
+    SetEnvironmentVariableA("MV_MYSQLDUMP_HOLD_BEFORE", before.c_str());
+    SetEnvironmentVariableA("MV_MYSQLDUMP_HOLD_AFTER", after.c_str());
+    const std::vector<std::string> startFiles = FilesIn(start.Path());
+    // What an ended run left (its console closed half-way) goes when the launcher starts.
+    char temporary[MAX_PATH];
+    GetTempPathA(sizeof temporary, temporary);
+    for (const char* name : {"mysqldump-1-2.bat", "mysqldump-1-2.cnf"}) ASSERT_TRUE(WriteBytes(temporary + std::string(name), ""));
 
     e2e::SavedLogin savedLogin;
     e2e::Program launcher;
@@ -101,6 +111,7 @@ TEST(MySqlToolsE2e, AdministratorOpensBothToolsAndTheBackupDumpsForReal)
     e2e::Click(login, IDC_LOGIN_OK);
     HWND main = launcher.WaitForWindow(e2e::HasControl(IDC_MAIN_LIST, "SysListView32"));
     ASSERT_TRUE(main) << e2e::DescribeWindows(launcher);
+    EXPECT_TRUE(RunFiles(".bat").empty() && RunFiles(".cnf").empty());
 
     // The user manager lists the server's accounts.
     ASSERT_TRUE(e2e::Command(main, IDM_ADMIN_MYSQL_USERS));
@@ -139,7 +150,7 @@ TEST(MySqlToolsE2e, AdministratorOpensBothToolsAndTheBackupDumpsForReal)
     e2e::SetControlText(backup, IDC_MYBACKUP_FILE, start.PathOf("dump 100%\\source.sql"));
     e2e::Click(backup, IDC_MYBACKUP_SAVE);
     ASSERT_TRUE(e2e::WaitForGone(backup));
-    std::string batch = start.Read("backup_mysql.bat");
+    std::string batch = ReadBytes(temporary + RunFiles(".bat").at(0));
     EXPECT_EQ(batch.rfind("@mysqldump --defaults-extra-file=", 0), 0u) << batch;
     EXPECT_EQ(batch.find(server.password), std::string::npos) << batch;
 
@@ -148,34 +159,63 @@ TEST(MySqlToolsE2e, AdministratorOpensBothToolsAndTheBackupDumpsForReal)
     std::string dump;
     EXPECT_TRUE(e2e::WaitUntil([&] { return (dump = start.Read(dumpName)).find("-- Dump completed") != std::string::npos; }, 60000))
         << "dump file: " << dump.substr(0, 400);
-    EXPECT_TRUE(e2e::WaitUntil([&] { return OptionFiles().empty(); }));
+    EXPECT_TRUE(e2e::WaitUntil([&] { return RunFiles(".cnf").empty(); }));
     EXPECT_EQ(FilesIn(start.PathOf("dump 100%")), std::vector<std::string>{dated});
     ASSERT_TRUE(probe.Exec("create database mv_e2e_copy")) << probe.Error();
     EXPECT_TRUE(Restore(server, start.PathOf(dumpName), "mv_e2e_copy"));
-    std::string copy;
-    EXPECT_TRUE(e2e::WaitUntil([&] { return (copy = probe.Value(contents + "mv_e2e_copy.invoice")) == original; }))
-        << copy << " instead of " << original;
+    std::string copy, restored = "select concat((select count(*) from information_schema.ROUTINES where ROUTINE_SCHEMA "
+                                 "= 'mv_e2e_copy'), (select count(*) from information_schema.EVENTS where EVENT_SCHEMA = "
+                                 "'mv_e2e_copy'), (" + contents + "mv_e2e_copy.invoice))";
+    EXPECT_TRUE(e2e::WaitUntil([&] { return (copy = probe.Value(restored)) == "11" + original; }))
+        << copy << " instead of 11" << original;
 
-    // A second dump of the same day whose database is gone by the time it runs: the first dump stays
-    // whole; the temporary file and the option file (there until the batch removes it) go.
-    ASSERT_TRUE(e2e::Command(main, IDM_ADMIN_MYSQL_BACKUP));
-    backup = launcher.WaitForDialog("MySQL");
-    ASSERT_TRUE(backup) << e2e::DescribeWindows(launcher);
-    databases = e2e::Control(backup, IDC_MYBACKUP_DATABASE);
-    SendMessageA(databases, CB_SETCURSEL, SendMessageA(databases, CB_FINDSTRINGEXACT, -1, (LPARAM) "mv_e2e_source"), 0);
-    e2e::SetControlText(backup, IDC_MYBACKUP_FILE, start.PathOf("dump 100%\\source.sql"));
-    ASSERT_TRUE(probe.Exec("drop database mv_e2e_source")) << probe.Error();
-    e2e::Click(backup, IDC_MYBACKUP_SAVE);
+    // A second dump of the same day asks first, and No starts nothing. Yes starts one that crashes as
+    // it ends (a DLL missing): the first dump stays whole; the temporary file and the option file go.
+    auto startBackup = [&](const std::string& file) {
+        HWND dialog = e2e::Command(main, IDM_ADMIN_MYSQL_BACKUP) ? launcher.WaitForDialog("MySQL") : nullptr;
+        HWND list = e2e::Control(dialog, IDC_MYBACKUP_DATABASE);
+        SendMessageA(list, CB_SETCURSEL, SendMessageA(list, CB_FINDSTRINGEXACT, -1, (LPARAM) "mv_e2e_source"), 0);
+        e2e::SetControlText(dialog, IDC_MYBACKUP_FILE, start.PathOf("dump 100%\\" + file));
+        e2e::Click(dialog, IDC_MYBACKUP_SAVE);
+        return dialog;
+    };
+    ASSERT_TRUE(WriteBytes(crash, "-1073741515"));
+    backup = startBackup("source.sql");
+    for (int answer : {IDNO, IDYES}) {
+        HWND question = launcher.WaitForMessageBox("Figyelem");
+        ASSERT_TRUE(question && e2e::ReadMessageBox(question, &view)) << e2e::DescribeWindows(launcher);
+        EXPECT_EQ(view.text, "A(z) '" + start.PathOf(dumpName) + "' fájl már létezik.\r\nFelülírja?");
+        EXPECT_EQ(view.buttons, (std::vector<int>{IDYES, IDNO}));
+        e2e::Click(question, answer);
+        ASSERT_TRUE(e2e::WaitForGone(question));
+        if (answer == IDYES) break;
+        EXPECT_TRUE(e2e::IsShown(backup) && RunFiles(".cnf").empty());
+        e2e::Click(backup, IDC_MYBACKUP_SAVE);
+    }
     ASSERT_TRUE(e2e::WaitForGone(backup));
-    EXPECT_TRUE(e2e::WaitUntil([&] { return ReadBytes(ended) == "0\n2\n"; }, 60000)) << ReadBytes(ended);
     EXPECT_TRUE(e2e::WaitUntil([&] {
-        return OptionFiles().empty() && FilesIn(start.PathOf("dump 100%")) == std::vector<std::string>{dated};
-    }));
+        return RunFiles(".cnf").empty() && FilesIn(start.PathOf("dump 100%")) == std::vector<std::string>{dated};
+    }, 60000));
     EXPECT_EQ(start.Read(dumpName), dump);
+    DeleteFileA(crash.c_str());
 
+    // Two at once: the first has dumped and waits to end when the second starts, which waits before
+    // reading its option file; the launcher ends meanwhile. Both end whole, each in its own file.
+    const std::vector<std::string> all = {"first.sql-" + Today(false), "second.sql-" + Today(false), dated};
+    ASSERT_TRUE(WriteBytes(after, "") && e2e::WaitForGone(startBackup("first.sql")));
+    EXPECT_TRUE(e2e::WaitUntil([&] {
+        for (const std::string& name : FilesIn(start.PathOf("dump 100%")))
+            if (name.rfind("first", 0) == 0) return start.Read("dump 100%\\" + name).find("-- Dump completed") != std::string::npos;
+        return false;
+    }, 60000));
+    ASSERT_TRUE(WriteBytes(before, "") && e2e::WaitForGone(startBackup("second.sql")));
     ASSERT_TRUE(e2e::PressCloseBox(main));
     EXPECT_TRUE(launcher.ExpectExit());
-    EXPECT_FALSE(start.Exists("backup_mysql.bat"));
+    EXPECT_EQ(RunFiles(".cnf").size(), 2u);
+    DeleteFileA(before.c_str());
+    DeleteFileA(after.c_str());
+    EXPECT_TRUE(e2e::WaitUntil([&] { return RunFiles(".cnf").empty() && FilesIn(start.PathOf("dump 100%")) == all; }, 60000));
+    EXPECT_EQ(FilesIn(start.Path()), startFiles);
     for (const char* sql : {"drop database if exists mv_e2e_source", "drop database mv_e2e_copy",
                             "delete from mysql.db where Db like 'mv%e2e%source'"})
         probe.Exec(sql);

@@ -9,13 +9,16 @@
 // ("--defaults-extra-file=C:\users\...\x.cnf") become the host's paths (wine_get_unix_file_name).
 // The standard handles go along, so the redirection lands where the batch line says. The batch line
 // names no port: MYSQL_TCP_PORT of this program's environment, when set, goes along as --port, after
-// the option-file options, which must come first. When MV_MYSQLDUMP_DONE names a file, each ended
-// dump appends its exit status there, so a test knows when the dump program has ended.
+// the option-file options, which must come first.
 //
 // Recording (MV_MYSQLDUMP_RECORD names a file): appends the arguments as the program's runtime split
 // them (each followed by a zero byte, the run by a line feed), writes "-- Dump completed" to
-// standard output and ends with 0, so a test sees exactly what a dump program would get. With
-// MV_MYSQLDUMP_STATUS set it fails as a dump cut off part-way does: a first line, then that status.
+// standard output and ends with 0, so a test sees exactly what a dump program would get.
+//
+// Either way, a file named by MV_MYSQLDUMP_STATUS may hold a status: nothing is dumped then, and the
+// program ends with it, negative ones too (-1073741515: a DLL missing), after the completion line for
+// any but 0 (failing or crashing as it ends) and only a first line for 0 (cut off, yet "success").
+// While the file MV_MYSQLDUMP_HOLD_BEFORE (_AFTER) names exists, it waits before (after) the dump.
 #include <windows.h>
 
 #include <stdio.h>
@@ -67,9 +70,8 @@ int Record(int argc, char** argv, const std::wstring& file)
     for (int i = 1; i < argc; i++) fwrite(argv[i], 1, strlen(argv[i]) + 1, out);
     fputc('\n', out);
     fclose(out);
-    int status = _wtoi(Setting(L"MV_MYSQLDUMP_STATUS", L"0").c_str());
-    printf(status ? "-- MariaDB dump\n" : "-- Dump completed\n");
-    return status;
+    printf("-- Dump completed\n");
+    return 0;
 }
 
 int Forward()
@@ -130,9 +132,6 @@ int Forward()
     }
     DeleteFileW(script.c_str());
     DeleteFileW(status.c_str());
-    std::wstring done = Setting(L"MV_MYSQLDUMP_DONE", L"");
-    FILE* log = done.empty() ? nullptr : _wfopen(done.c_str(), L"ab");
-    if (log) fprintf(log, "%d\n", code), fclose(log);
     return code;
 }
 
@@ -140,6 +139,17 @@ int Forward()
 
 int main(int argc, char** argv)
 {
+    auto hold = [](const wchar_t* name) {
+        while (GetFileAttributesW(Setting(name, L"").c_str()) != INVALID_FILE_ATTRIBUTES) Sleep(20);
+    };
+    hold(L"MV_MYSQLDUMP_HOLD_BEFORE");
+    FILE* file = _wfopen(Setting(L"MV_MYSQLDUMP_STATUS", L"").c_str(), L"r");
+    int code = 0;
+    bool fail = file && fscanf(file, "%d", &code) == 1;
+    if (file) fclose(file);
     std::wstring record = Setting(L"MV_MYSQLDUMP_RECORD", L"");
-    return record.empty() ? Forward() : Record(argc, argv, record);
+    if (fail) printf(code ? "-- Dump completed\n" : "-- MariaDB dump\n");
+    else code = record.empty() ? Forward() : Record(argc, argv, record);
+    hold(L"MV_MYSQLDUMP_HOLD_AFTER");
+    return code;
 }
