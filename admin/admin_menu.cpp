@@ -2,7 +2,7 @@
 
 #include "admin/admin_ids.h"
 #include "admin/admin_tools.h"
-#include "admin/mysql_backup_files.h"
+#include "backup/mysql_backup_files.h"
 
 #include <stdint.h>
 

@@ -3,7 +3,7 @@
 #include "admin/admin_ids.h"
 #include "admin/admin_tools.h"
 #include "admin/mysql_admin_connection.h"
-#include "admin/mysql_backup_files.h"
+#include "backup/mysql_backup_files.h"
 #include "db/odbc_cursor.h"
 #include "ui/dialog_utils.h"
 #include "config/session.h"

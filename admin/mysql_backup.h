@@ -1,5 +1,5 @@
 // The MySQL backup (template MYSQL_BACKUP): starts a run of the dump program, a batch file of one
-// mysqldump line in the user's temporary folder (mysql_backup_files.h), in a console of its own.
+// mysqldump line in the user's temporary folder (backup/mysql_backup_files.h), in a console of its own.
 // ShowMySqlBackup (admin_tools.h) opens it.
 #pragma once
 

@@ -4,7 +4,7 @@
 #include "admin/admin_ids.h"
 #include "admin/admin_menu.h"
 #include "admin/admin_tools.h"
-#include "admin/mysql_backup_files.h"
+#include "backup/mysql_backup_files.h"
 #include "config/session.h"
 #include "support/bounded_text.h"
 #include "support/process_state.h"

@@ -5,7 +5,7 @@
 // and the password comes back byte for byte. Runs against the stock server and the classic-layout one
 // (tests/admin/CMakeLists.txt).
 #include "admin/mysql_account_statements.h"
-#include "admin/mysql_backup_line.h"
+#include "backup/mysql_backup_line.h"
 #include "tests/harness/hostile_values.h"
 #include "tests/admin/mysql_probe.h"
 

@@ -3,7 +3,7 @@
 // do is judged against the real parsers (mysql_round_trip_test.cpp, mysql_backup_wintest.cpp) and the
 // dialog tests.
 #include "admin/mysql_account_statements.h"
-#include "admin/mysql_backup_line.h"
+#include "backup/mysql_backup_line.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "admin/mysql_backup_files.h"
+#include "backup/mysql_backup_files.h"
 
 #include "support/bounded_text.h"
 

@@ -3,7 +3,7 @@
 // what ended runs leave behind. No window involved.
 #pragma once
 
-#include "admin/mysql_backup_line.h"
+#include "backup/mysql_backup_line.h"
 #include "support/platform.h"
 
 enum MySqlBackupStart {

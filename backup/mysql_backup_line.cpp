@@ -1,4 +1,4 @@
-#include "admin/mysql_backup_line.h"
+#include "backup/mysql_backup_line.h"
 
 #include "support/bounded_text.h"
 #include "ui/text_utils.h"
