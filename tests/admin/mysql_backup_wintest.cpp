@@ -379,6 +379,7 @@ TEST(MySqlRestoreDialog, RefusesWhatItCannotRestoreWholeAndShowsTheClientsOwnFai
             wait();
             SetEnvironmentVariableA("MV_MYSQLDUMP_HOLD_BEFORE", nullptr);
             SetEnvironmentVariableA("MV_MYSQLDUMP_RECORD", record.c_str());
+            CopyText(session.mysqlUser, "a \"b\\");  // reaches the client as typed
             restore(whole, "mv_restore_kept", "mv_restore_kept");
             SetEnvironmentVariableA("MV_MYSQLDUMP_RECORD", nullptr);
         });
@@ -411,13 +412,13 @@ TEST(MySqlRestoreDialog, RefusesWhatItCannotRestoreWholeAndShowsTheClientsOwnFai
     const std::string options = "--defaults-extra-file=" + std::string(temporary) + "mysqldump-";
     EXPECT_EQ(arguments.substr(0, options.size()), options) << arguments;
     std::string rest = ".cnf";
-    for (const std::string& argument : {"--default-character-set=cp1250", "-h", "127.0.0.1", "-u", server.user.c_str(),
-                                        "mv_restore_kept"})
+    for (const std::string& argument : {"--default-character-set=cp1250", "-h", "127.0.0.1", "-u", "a \"b\\", "mv_restore_kept"})
         rest += '\0' + argument;
     rest += std::string(1, '\0') + '\n';
     EXPECT_EQ(arguments.size() > rest.size() ? Hex(arguments.substr(arguments.size() - rest.size())) : arguments, Hex(rest));
     EXPECT_EQ(arguments.find(server.password), std::string::npos);
-    for (const std::string& name : FilesIn(temporary)) EXPECT_NE(name.rfind("mysqldump-", 0), 0u) << name;
+    for (const std::string& name : FilesIn(temporary))
+        EXPECT_FALSE(name.rfind("mysqldump-", 0) == 0 && name.find(".bat") == std::string::npos) << name;
     startDirectory[0] = '\0';
     for (const char* sql : {"drop database mv_restore_kept", "drop database mv_restore_new", "drop database mv_restore_stop"})
         probe.Exec(sql);
