@@ -4,6 +4,7 @@
 #include "backup/mysql_backup_files.h"
 #include "support/bounded_text.h"
 
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -17,13 +18,9 @@ void CloseIfOpen(HANDLE& handle)
     handle = INVALID_HANDLE_VALUE;
 }
 
-// "A(z) 'NAME' ..." messages: before, name, after.
-void Say(char* failure, size_t capacity, const char* before, const char* name, const char* after)
-{
-    CopyText(failure, capacity, before);
-    AppendText(failure, capacity, name);
-    AppendText(failure, capacity, after);
-}
+const char* const cannotReadText = "A(z) '%s' fájl nem olvasható, a visszaállítás nem indult el.";
+const char* const cannotCreateText = "A(z) '%s' fájl nem hozható létre, a visszaállítás nem indult el.";
+const char* const cannotStartText = "A program ('%s') nem indítható, a visszaállítás nem indult el.";
 
 // Reads the end of what the client wrote (a client may echo a whole failing statement, however long,
 // before its error line), from its last line that starts with "ERROR" when there is one.
@@ -103,8 +100,6 @@ bool StartClient(MySqlClientRun* run, char* commandLine, HANDLE input)
     return started;
 }
 
-const char* const notStartedAfter = "', a visszaállítás nem indult el.";
-
 }  // namespace
 
 bool MySqlClientRun::Start(char* failure, size_t failureCapacity)
@@ -121,7 +116,7 @@ bool MySqlClientRun::Start(char* failure, size_t failureCapacity)
     LARGE_INTEGER length = {};
     dump = CreateFileA(dumpFile, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (dump == INVALID_HANDLE_VALUE || !GetFileSizeEx(dump, &length)) {
-        Say(failure, failureCapacity, "A(z) '", dumpFile, "' fájl nem olvasható, a visszaállítás nem indult el.");
+        snprintf(failure, failureCapacity, cannotReadText, dumpFile);
         End();
         return false;
     }
@@ -140,8 +135,7 @@ bool MySqlClientRun::Start(char* failure, size_t failureCapacity)
         break;
     }
     if (optionFile == INVALID_HANDLE_VALUE) {
-        Say(failure, failureCapacity, "A(z) '", optionPath[0] ? optionPath : folder,
-            "' fájl nem hozható létre, a visszaállítás nem indult el.");
+        snprintf(failure, failureCapacity, cannotCreateText, optionPath[0] ? optionPath : folder);
         optionPath[0] = outputPath[0] = '\0';  // none of this run's
         End();
         return false;
@@ -154,20 +148,20 @@ bool MySqlClientRun::Start(char* failure, size_t failureCapacity)
     bool ready = outputFile != INVALID_HANDLE_VALUE && CreatePipe(&reading, &input, &inheritable, 65536) &&
                  SetHandleInformation(input, HANDLE_FLAG_INHERIT, 0);
     if (!ready) {
-        Say(failure, failureCapacity, "A(z) '", outputPath, "' fájl nem hozható létre, a visszaállítás nem indult el.");
+        snprintf(failure, failureCapacity, cannotCreateText, outputPath);
         if (outputFile == INVALID_HANDLE_VALUE) outputPath[0] = '\0';  // another's, if anyone's
     } else if (!BuildMySqlClientCommandLine(program, optionPath, server, user, database, commandLine, sizeof commandLine)) {
         CopyText(failure, failureCapacity, "A paraméterek kitöltése hiányos!");
         ready = false;
     } else if (!StartClient(this, commandLine, reading)) {
-        Say(failure, failureCapacity, "A program ('", program, notStartedAfter);
+        snprintf(failure, failureCapacity, cannotStartText, program);
         ready = false;
     }
     CloseIfOpen(reading);  // the client's end, which it holds now
     // Everything the thread reads is written before it starts.
     if (ready && !(thread = CreateThread(nullptr, 0, Feed, this, 0, nullptr))) {
         TerminateProcess(process, 1);
-        Say(failure, failureCapacity, "A program ('", program, notStartedAfter);
+        snprintf(failure, failureCapacity, cannotStartText, program);
         ready = false;
     }
     if (!ready) End();
