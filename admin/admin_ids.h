@@ -7,6 +7,8 @@
 #define IDM_ADMIN_USER_RIGHTS 135
 #define IDM_ADMIN_MSSQL_BACKUP 136
 #define IDM_ADMIN_MYSQL_BACKUP 137
+#define IDM_ADMIN_MYSQL_RESTORE 138
+#define IDM_ADMIN_MSSQL_RESTORE 139
 
 // MSSQL_USER_MANAGER and MSSQL_BACKUP (the SQL Server tools). Push buttons 3 to 6 keep their own
 // numbers: delete, change, create, save or exit.
@@ -131,3 +133,35 @@
 #define IDC_MYBACKUP_FILE 203
 #define IDC_MYBACKUP_GROUP 301
 #define IDC_MYBACKUP_CHOOSE 303
+
+// The restores (templates MYSQL_RESTORE and MSSQL_RESTORE). "&Megszakítás", the one button while a
+// restore runs, is not IDCANCEL: Esc does nothing.
+#define IDC_MYRESTORE_RUN 6
+#define IDC_MYRESTORE_CANCEL 8
+#define IDC_MYRESTORE_FILE_LABEL 101
+#define IDC_MYRESTORE_SERVER_LABEL 102
+#define IDC_MYRESTORE_TARGET_LABEL 103
+#define IDC_MYRESTORE_PROGRESS 104  // shown while a restore runs: the share of the dump read
+#define IDC_MYRESTORE_CONFIRM_LABEL 106
+#define IDC_MYRESTORE_ICON 108
+#define IDC_MYRESTORE_FILE 201
+#define IDC_MYRESTORE_SERVER 202
+#define IDC_MYRESTORE_TARGET 203
+#define IDC_MYRESTORE_CONFIRM 204
+#define IDC_MYRESTORE_GROUP 301
+#define IDC_MYRESTORE_CHOOSE 303
+
+#define IDC_MSRESTORE_RUN 6
+#define IDC_MSRESTORE_CANCEL 8
+#define IDC_MSRESTORE_FILE_LABEL 101
+#define IDC_MSRESTORE_HEADER_LABEL 102
+#define IDC_MSRESTORE_TARGET_LABEL 103
+#define IDC_MSRESTORE_PROGRESS 104  // shown while a restore runs: the percentage the server reported
+#define IDC_MSRESTORE_HEADER 105    // what the file holds: its last backup set
+#define IDC_MSRESTORE_CONFIRM_LABEL 106
+#define IDC_MSRESTORE_ICON 108
+#define IDC_MSRESTORE_FILE 201
+#define IDC_MSRESTORE_TARGET 202
+#define IDC_MSRESTORE_CONFIRM 204
+#define IDC_MSRESTORE_GROUP 301
+#define IDC_MSRESTORE_CHOOSE 303

@@ -18,6 +18,8 @@ const AdminItem adminItems[] = {
     {IDM_ADMIN_MYSQL_BACKUP, "MySQL - Mentés"},
     {IDM_ADMIN_MSSQL_LOGINS, "Microsoft SQL Server - Felhasználói jogosultságok"},
     {IDM_ADMIN_MSSQL_BACKUP, "Microsoft SQL Server - Mentés"},
+    {IDM_ADMIN_MYSQL_RESTORE, "MySQL - Visszaállítás"},
+    {IDM_ADMIN_MSSQL_RESTORE, "Microsoft SQL Server - Visszaállítás"},
     {IDM_ADMIN_USER_RIGHTS, "Felhasználói jogosultságok"},
 };
 
@@ -41,6 +43,8 @@ void HandleAdminCommand(HWND mainWindow, int command)
     case IDM_ADMIN_USER_RIGHTS: ShowUserRightsEditor(mainWindow); break;
     case IDM_ADMIN_MSSQL_BACKUP: ShowSqlServerBackup(mainWindow); break;
     case IDM_ADMIN_MYSQL_BACKUP: ShowMySqlBackup(mainWindow); break;
+    case IDM_ADMIN_MYSQL_RESTORE: ShowMySqlRestore(mainWindow); break;
+    case IDM_ADMIN_MSSQL_RESTORE: ShowSqlServerRestore(mainWindow); break;
     default: break;
     }
 }

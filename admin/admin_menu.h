@@ -3,7 +3,7 @@
 
 #include "support/platform.h"
 
-// True for the commands of the menu's six items.
+// True for the commands of the menu's eight items.
 bool IsAdminCommand(int command);
 
 // IDM_ADMIN_ODBC opens the ODBC data source administrator; the other items open their tools

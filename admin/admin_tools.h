@@ -8,4 +8,6 @@ int ShowMySqlUserManager(HWND owner);
 int ShowSqlServerLoginManager(HWND owner);
 int ShowMySqlBackup(HWND owner);
 int ShowSqlServerBackup(HWND owner);
+int ShowMySqlRestore(HWND owner);
+int ShowSqlServerRestore(HWND owner);
 int ShowUserRightsEditor(HWND owner);

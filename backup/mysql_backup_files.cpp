@@ -52,23 +52,34 @@ void Say(char* failure, size_t capacity, const char* before, const char* name, c
 const char* const cannotCreateBefore = "A(z) '";
 const char* const cannotCreateAfter = "' fájl nem hozható létre, a mentés nem indult el.";
 
-// The option file, new and private, holding password; false (nothing left) when it cannot be made.
-bool WriteOptionFile(const char* path, const char* password)
+// The option file, new and private, holding password, written through a handle shared as share says
+// and returned open; INVALID_HANDLE_VALUE (nothing left) when it cannot be made.
+HANDLE WritePrivateOptionFile(const char* path, const char* password, DWORD share)
 {
     char content[512];  // a password of the document (100 characters) with every character escaped
-    if (!BuildMySqlOptionFile(password, content, sizeof content)) return false;
+    if (!BuildMySqlOptionFile(password, content, sizeof content)) return INVALID_HANDLE_VALUE;
     PSECURITY_DESCRIPTOR descriptor = PrivateToCurrentUser();
     SECURITY_ATTRIBUTES security = {sizeof security, descriptor, FALSE};
     // Created new, so a file or link planted under the name is never written through.
-    HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, descriptor ? &security : nullptr, CREATE_NEW,
+    HANDLE file = CreateFileA(path, GENERIC_WRITE, share, descriptor ? &security : nullptr, CREATE_NEW,
                               FILE_ATTRIBUTE_TEMPORARY, nullptr);
     if (descriptor) LocalFree(descriptor);
-    if (file == INVALID_HANDLE_VALUE) return false;
+    if (file == INVALID_HANDLE_VALUE) return INVALID_HANDLE_VALUE;
     bool ok = WriteAll(file, content);
     SecureZeroMemory(content, sizeof content);
-    ok = CloseHandle(file) && ok;
-    if (!ok) DeleteFileA(path);
-    return ok;
+    if (ok) return file;
+    CloseHandle(file);
+    DeleteFileA(path);
+    return INVALID_HANDLE_VALUE;
+}
+
+bool WriteOptionFile(const char* path, const char* password)
+{
+    HANDLE file = WritePrivateOptionFile(path, password, 0);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    if (CloseHandle(file)) return true;
+    DeleteFileA(path);
+    return false;
 }
 
 // Starts batch in a visible console of its own, in currentDirectory, handing it lock and nothing else
@@ -161,6 +172,19 @@ struct RunFiles {
 };
 
 }  // namespace
+
+HANDLE CreateHeldMySqlOptionFile(const char* path, const char* password)
+{
+    HANDLE file = WritePrivateOptionFile(path, password, FILE_SHARE_READ);
+    if (file == INVALID_HANDLE_VALUE) return INVALID_HANDLE_VALUE;
+    // The reading handle kept lets others read the file but not delete it; it is opened before the
+    // writer closes, so the file is never there unheld.
+    HANDLE held = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (CloseHandle(file) && held != INVALID_HANDLE_VALUE) return held;
+    if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
+    DeleteFileA(path);
+    return INVALID_HANDLE_VALUE;
+}
 
 MySqlBackupStart StartMySqlBackup(MySqlBackupRun run, const char* password, const char* currentDirectory,
                                   char* failure, size_t failureCapacity)

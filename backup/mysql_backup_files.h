@@ -24,6 +24,13 @@ enum MySqlBackupStart {
 MySqlBackupStart StartMySqlBackup(MySqlBackupRun run, const char* password, const char* currentDirectory,
                                   char* failure, size_t failureCapacity);
 
+// Creates the option file path new (readable and writable by the current user alone, holding
+// password, as BuildMySqlOptionFile writes it) and returns a handle that keeps it: others may read
+// it meanwhile, nobody may delete it, so RemoveEndedMySqlBackupRuns leaves it to a run that is still
+// starting its client. Closing the handle does not delete it. INVALID_HANDLE_VALUE, with nothing
+// left behind, when it cannot be made.
+HANDLE CreateHeldMySqlOptionFile(const char* path, const char* password);
+
 // Removes the files of every run in the user's temporary folder that has ended, whoever started it:
 // a run whose batch file could be deleted (or is gone) loses its option file too; a run whose batch
 // file is still in use keeps both, since its dump may still need the option file. So no option

@@ -1,5 +1,6 @@
 #include "backup/statement_run.h"
 
+#include "db/odbc_api.h"
 #include "support/bounded_text.h"
 
 namespace {
@@ -15,14 +16,29 @@ void KeepFailure(void* context, SQLINTEGER nativeError, const char* text)
 DWORD WINAPI RunStatements(LPVOID parameter)
 {
     auto* run = static_cast<StatementRun*>(parameter);
+    bool sent = false;
     for (int next = 0; next < run->statementCount && !run->Cancelled(); next++) {
         run->stage = next;
         if (run->onStage) run->onStage(run->context, next);
+        sent = true;
         run->result = run->connection->RunToEnd(run->handle, run->statements[next], run->onMessage, run->context,
                                                 &run->rowResults);
         if (!SQL_SUCCEEDED(run->result)) {
             run->connection->ReadDiagnostics(run->handle, KeepFailure, run);
             break;
+        }
+    }
+    if (run->closing && sent) {
+        // Once the gate is closed no cancel reaches the driver, and one that did before is spent by
+        // the time the closing statement is sent.
+        while (InterlockedCompareExchange(&run->cancelGate, 1, 0) != 0) Sleep(1);
+        odbcApi.SQLFreeStmt(run->handle, SQL_CLOSE);  // what a failed statement left unread
+        bool before = SQL_SUCCEEDED(run->result);
+        SQLRETURN result = run->connection->RunToEnd(run->handle, run->closing, nullptr, nullptr, nullptr);
+        if (before && !SQL_SUCCEEDED(result)) {
+            run->stage = run->statementCount;
+            run->result = result;
+            run->connection->ReadDiagnostics(run->handle, KeepFailure, run);
         }
     }
     if (run->onEnd) run->onEnd(run->context);
@@ -39,6 +55,7 @@ bool StatementRun::Start()
     errorCount = 0;
     failure[0] = '\0';
     cancelled = 0;
+    cancelGate = 0;
     thread = nullptr;
     if (!SQL_SUCCEEDED(connection->AllocateStatement(&handle))) return false;
     // Everything the thread reads is written before it starts.
@@ -53,7 +70,9 @@ void StatementRun::Cancel()
 {
     if (!thread) return;
     InterlockedExchange(&cancelled, 1);
+    if (InterlockedCompareExchange(&cancelGate, 2, 0) != 0) return;  // the closing statement runs
     connection->Cancel(handle);
+    InterlockedExchange(&cancelGate, 0);
 }
 
 bool StatementRun::Cancelled() const

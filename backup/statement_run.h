@@ -15,13 +15,16 @@ struct StatementRun {
     OdbcConnection* connection;  // used by nothing else meanwhile
     const char* statements[statementRunLimit];
     int statementCount;
+    const char* closing;  // or null: sent last once the first statement was, after a failure or a
+                          // cancel too (a database put back to its normal state), and never cancelled
     void* context;                              // handed to the callbacks
     void (*onStage)(void* context, int stage);  // statement number stage is about to be sent
     OdbcMessageSink onMessage;                  // each informational message, or null
     void (*onEnd)(void* context);               // the thread's last act: End may be called now
 
     // The outcome, for the starting thread after End.
-    int stage;         // the statement sent last: on a failure, the one that failed
+    int stage;         // the statement sent last: on a failure, the one that failed (statementCount
+                       // for the closing one, which counts only when all before it succeeded)
     SQLRETURN result;  // what that statement ended with
     int rowResults;    // results of the whole run that brought a row
     int errorCount;
@@ -32,6 +35,7 @@ struct StatementRun {
     SQLHSTMT handle;
     HANDLE thread;  // null when no run is under way
     volatile LONG cancelled;
+    volatile LONG cancelGate;  // 0 open, 2 a cancel passing, 1 closed for good: the closing statement runs
 
     // Clears the outcome, allocates the handle and starts the thread. False when either could not
     // be had: then nothing runs and nothing was sent.

@@ -4,6 +4,7 @@
 #include "db/odbc_cursor.h"
 #include "support/bounded_text.h"
 
+#include <ctype.h>
 #include <limits.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -33,6 +34,13 @@ const int odbcMessageCapacity = 1024;
 const int odbcMessageRecordLimit = 64;
 
 bool Succeeded(SQLRETURN result) { return result == SQL_SUCCESS || result == SQL_SUCCESS_WITH_INFO; }
+
+// Column names compared as the servers do, without regard to (ASCII) letter case.
+bool SameName(const char* a, const char* b)
+{
+    for (; *a && tolower((unsigned char)*a) == tolower((unsigned char)*b); a++, b++) {}
+    return *a == *b;
+}
 
 // An owned, empty text of capacity bytes.
 char* EmptyBuffer(size_t capacity)
@@ -373,6 +381,61 @@ SQLRETURN OdbcConnection::ExecDirect(const char* statement, int commitAfter)
     if (!handle) return result;  // no handle: nothing reached the driver, nothing to show
     EndStatement(handle, result, GetActiveWindow());
     if (Succeeded(result) && commitAfter) Commit();
+    return result;
+}
+
+SQLRETURN OdbcConnection::ReadRows(const char* statement, const char* const* columns, int columnCount, OdbcRowSink onRow,
+                                   void* context)
+{
+    SQLHSTMT handle = SQL_NULL_HSTMT;
+    SQLRETURN result = AllocateStatement(&handle);
+    if (!handle) return result;
+    // Where each named column stands in the result (0: not in it), and its text of the current row.
+    int* places = static_cast<int*>(calloc((size_t)columnCount + 1, sizeof(int)));
+    char* texts = static_cast<char*>(malloc(((size_t)columnCount + 1) * odbcValueCapacity));
+    const char** values = static_cast<const char**>(calloc((size_t)columnCount + 1, sizeof(char*)));
+    if (!places || !texts || !values) result = SQL_ERROR;
+    else result = odbcApi.SQLExecDirect(handle, reinterpret_cast<SQLCHAR*>(const_cast<char*>(statement ? statement : "")),
+                                        SQL_NTS);
+    SQLSMALLINT count = 0;
+    if (Succeeded(result) && Succeeded(odbcApi.SQLNumResultCols(handle, &count))) {
+        for (SQLSMALLINT column = 1; column <= count; column++) {
+            char name[odbcColumnNameLimit] = "";
+            SQLSMALLINT length = 0, type = 0, digits = 0, nullable = 0;
+            SQLULEN size = 0;
+            if (!Succeeded(odbcApi.SQLDescribeCol(handle, (SQLUSMALLINT)column, reinterpret_cast<SQLCHAR*>(name), sizeof name,
+                                                  &length, &type, &size, &digits, &nullable)))
+                continue;
+            name[sizeof name - 1] = '\0';
+            for (int i = 0; i < columnCount; i++)
+                if (!places[i] && SameName(name, columns[i])) places[i] = column;
+        }
+    }
+    SQLRETURN fetched = SQL_NO_DATA;
+    while (Succeeded(result) && count > 0 && Succeeded(fetched = odbcApi.SQLFetch(handle))) {
+        for (int i = 0; i < columnCount; i++) {
+            char* text = texts + (size_t)i * odbcValueCapacity;
+            SQLLEN indicator = 0;
+            text[0] = '\0';
+            if (places[i] && (!Succeeded(odbcApi.SQLGetData(handle, (SQLUSMALLINT)places[i], SQL_C_CHAR, text,
+                                                              odbcValueCapacity, &indicator)) ||
+                              indicator == SQL_NULL_DATA))
+                text[0] = '\0';
+            text[odbcValueCapacity - 1] = '\0';
+            values[i] = text;
+        }
+        onRow(context, values);
+    }
+    if (Succeeded(result) && fetched != SQL_NO_DATA) result = fetched;
+    // The rest of what the statement brings, read to its end.
+    for (SQLRETURN more = SQL_SUCCESS; Succeeded(result) && Succeeded(more);) {
+        more = odbcApi.SQLMoreResults(handle);
+        if (!Succeeded(more) && more != SQL_NO_DATA) result = more;
+    }
+    free(places);
+    free(texts);
+    free(values);
+    EndStatement(handle, result, GetActiveWindow());
     return result;
 }
 

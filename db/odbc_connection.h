@@ -16,10 +16,15 @@ enum {
     odbcNameCapacity = 256,              // DBMS name, its lower-case copy, the lower-case data source
     odbcCompletedConnectionCapacity = 2048,
     odbcConnectionStringCapacity = 260,  // a data-file connection string is built in this
+    odbcValueCapacity = 1024,            // a value of ReadRows
+    odbcColumnNameLimit = 256,           // a column name ReadRows compares
 };
 
 // Receives one informational message of a statement: its native error number and text.
 typedef void (*OdbcMessageSink)(void* context, SQLINTEGER nativeError, const char* text);
+
+// Receives one row of ReadRows: the texts of the columns asked for, in their order.
+typedef void (*OdbcRowSink)(void* context, const char* const* values);
 
 // Owned texts in order of appending.
 struct TableList {
@@ -69,6 +74,14 @@ struct OdbcConnection {
     // brings (ExecuteToEnd); a failure is shown. With commitAfter nonzero a successful statement is
     // followed by Commit.
     SQLRETURN ExecDirect(const char* statement, int commitAfter);
+    // Runs statement on a statement handle of its own without any cursor attribute, so its result is
+    // the forward-only one that every statement can give (RESTORE HEADERONLY, say, can have no server
+    // cursor), and hands each row of its first result to onRow: the columns named (compared without
+    // regard to letter case) as text, NULL and a column the result lacks as empty, each read into
+    // odbcValueCapacity bytes. Then reads what else the statement brings to its end. A failure is
+    // shown over the active window, as ExecDirect shows one. Returns the SQLRETURN.
+    SQLRETURN ReadRows(const char* statement, const char* const* columns, int columnCount, OdbcRowSink onRow,
+                       void* context);
     // Allocates a statement handle on this connection, showing nothing; *handle is null when none
     // could be had. The caller frees it with EndStatement.
     SQLRETURN AllocateStatement(SQLHSTMT* handle);

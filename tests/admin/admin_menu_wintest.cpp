@@ -145,14 +145,16 @@ TEST_F(AdminMenu, ButtonAndMenuItemOpenTheSixItemsLeftOfTheButtonAndCancellingDo
         ASSERT_TRUE(watch.view.seen) << "no menu loop went idle";
         EXPECT_EQ(watch.owner, window);
         EXPECT_EQ(watch.view.ids, (std::vector<int>{IDM_ADMIN_ODBC, IDM_ADMIN_MYSQL_USERS, IDM_ADMIN_MYSQL_BACKUP,
-                                                    IDM_ADMIN_MSSQL_LOGINS, IDM_ADMIN_MSSQL_BACKUP,
-                                                    IDM_ADMIN_USER_RIGHTS}));
+                                                    IDM_ADMIN_MSSQL_LOGINS, IDM_ADMIN_MSSQL_BACKUP, IDM_ADMIN_MYSQL_RESTORE,
+                                                    IDM_ADMIN_MSSQL_RESTORE, IDM_ADMIN_USER_RIGHTS}));
         EXPECT_EQ(watch.view.texts, (std::vector<std::string>{
                                         "ODBC adminsztrátor",
                                         "MySQL - Felhasználói jogosultságok",
                                         "MySQL - Mentés",
                                         "Microsoft SQL Server - Felhasználói jogosultságok",
                                         "Microsoft SQL Server - Mentés",
+                                        "MySQL - Visszaállítás",
+                                        "Microsoft SQL Server - Visszaállítás",
                                         "Felhasználói jogosultságok",
                                     }));
         for (UINT state : watch.view.states) EXPECT_EQ(state & (MF_DISABLED | MF_GRAYED | MF_CHECKED | MF_POPUP), 0u);
@@ -173,8 +175,8 @@ TEST_F(AdminMenu, AnItemChosenWithTheKeyboardArrivesAsItsCommand)
     std::string editorCaption;
     HWND editorOwner = nullptr;
     PopupWatch watch([](HWND popup) {
-        // Down to the sixth item, "Felhasználói jogosultságok", and choose it.
-        for (int i = 0; i < 6; i++) PostKey(popup, VK_DOWN);
+        // Down to the last item, "Felhasználói jogosultságok", and choose it.
+        for (int i = 0; i < 8; i++) PostKey(popup, VK_DOWN);
         PostKey(popup, VK_RETURN);
     });
     RunMainWindow([&](HWND dialog) {
@@ -208,6 +210,8 @@ TEST_F(AdminMenu, EachToolCommandOpensItsOwnToolOverTheMainWindow)
         {IDM_ADMIN_MYSQL_BACKUP, {"ODBC error", "", "Hibaüzenet", loginFailed}},
         {IDM_ADMIN_MSSQL_LOGINS, {"ODBC error", "", "Hibaüzenet", loginFailed}},
         {IDM_ADMIN_MSSQL_BACKUP, {"ODBC error", "", "Hibaüzenet", loginFailed}},
+        {IDM_ADMIN_MYSQL_RESTORE, {"ODBC error", "", "Hibaüzenet", loginFailed}},
+        {IDM_ADMIN_MSSQL_RESTORE, {"ODBC error", "", "Hibaüzenet", loginFailed}},
     };
     ASSERT_EQ(LoadOdbcApi(), 1);
     CopyText(session.mysqlDataSource, "MV_NINCS_ILYEN");

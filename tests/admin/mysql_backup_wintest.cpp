@@ -1,6 +1,6 @@
 // The MySQL backup: its batch line run through the real command interpreter with generated hostile
 // values, and the dialog against the throwaway MariaDB server (the list, the files it leaves, what
-// the exit steps remove).
+// the exit steps remove). The restore's dialog against the same server, through the host's client.
 #include "admin/admin_ids.h"
 #include "admin/admin_menu.h"
 #include "admin/admin_tools.h"
@@ -308,6 +308,119 @@ TEST(MySqlBackupDialog, ListsTheServersDatabasesAndKeepsThePasswordInAPrivateFil
     startDirectory[0] = '\0';
     for (const char* sql : {"drop database mv_no_grants", "drop database `mv\nbreak`",
                             "delete from mysql.db where Db like 'mvpattern%'"})
+        probe.Exec(sql);
+}
+
+// The restore refuses, running nothing, a dump it cannot restore whole into the target (unreadable,
+// cut off, naming its own database), a missing or unfit target, an existing one not named again, a
+// client program it cannot find; the client's failure part-way is shown in its own words; a run is
+// stopped from its one button; the client gets the password only through the run's option file.
+TEST(MySqlRestoreDialog, RefusesWhatItCannotRestoreWholeAndShowsTheClientsOwnFailure)
+{
+    TestServer server = ReadTestServer();
+    MySqlProbe probe(server);
+    ASSERT_TRUE(probe.Connected()) << server.error << probe.Error();
+    for (const char* sql : {"drop database if exists mv_restore_kept", "drop database if exists mv_restore_new",
+                            "drop database if exists mv_restore_stop", "create database mv_restore_kept",
+                            "create table mv_restore_kept.t (id int)", "insert into mv_restore_kept.t values (7)"})
+        ASSERT_TRUE(probe.Exec(sql)) << probe.Error();
+    CopyText(session.mysqlDataSource, server.dsn.c_str());
+    CopyText(session.mysqlUser, server.user.c_str());
+    CopyText(session.mysqlPassword, server.password.c_str());
+    ScratchDirectory start;
+    CopyText(startDirectory, start.path.c_str());
+    SetEnvironmentVariableA("MYSQL_TCP_PORT", server.port.c_str());
+    const std::string head = "-- MariaDB dump 10.19\n--\n-- Host: 127.0.0.1    Database: mv_restore_source\n-- ---\n",
+                      body = "CREATE TABLE t (id int);\nINSERT INTO t VALUES (1),(2);\n", end = "-- Dump completed\n";
+    const std::string whole = start.PathOf("whole.sql"), cut = start.PathOf("cut.sql"), several = start.PathOf("several.sql"),
+                      failing = start.PathOf("failing.sql"), hold = start.PathOf("hold"), record = start.PathOf("record");
+    WriteBytes(whole, head + body + end);
+    WriteBytes(cut, head + body);
+    WriteBytes(several, head + "USE `mv_restore_kept`;\n" + body + end);
+    WriteBytes(failing, head + body + "INSERT INTO nincs VALUES (1);\nINSERT INTO t VALUES (3);\n" + end);
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    char proposed[64];
+    snprintf(proposed, sizeof proposed, "mv_restore_source_%04d%02d%02d", now.wYear, now.wMonth, now.wDay);
+    MessageBoxCapture boxes;
+    RunDialog("MYSQL_BACKUP", HostProc, 0, [&](HWND owner) {
+        OnNextDialog([&](HWND dialog) {
+            auto wait = [&] {
+                for (DWORD began = GetTickCount(); GetTickCount() - began < 60000 && IsWindowVisible(dialog) &&
+                                                   !IsEnabledControl(dialog, IDC_MYRESTORE_RUN); Sleep(5))
+                    PumpMessages(dialog);
+            };
+            auto restore = [&](const std::string& file, const std::string& target, const std::string& confirmation) {
+                SetText(dialog, IDC_MYRESTORE_FILE, file);
+                SetText(dialog, IDC_MYRESTORE_TARGET, target);
+                SetText(dialog, IDC_MYRESTORE_CONFIRM, confirmation);
+                Click(dialog, IDC_MYRESTORE_RUN);
+                wait();
+            };
+            SetText(dialog, IDC_MYRESTORE_SERVER, "127.0.0.1");
+            SetText(dialog, IDC_MYRESTORE_FILE, whole);
+            SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_MYRESTORE_FILE, EN_KILLFOCUS), 0);
+            EXPECT_EQ(Text(dialog, IDC_MYRESTORE_TARGET), proposed);
+            for (const std::string& file : {start.PathOf("nincs.sql"), cut, several}) restore(file, "mv_restore_new", "");
+            restore(whole, "  ", "");
+            restore(whole, "mv\nnew", "");
+            restore(whole, "mv_restore_kept", "mv_restore_KEPT");
+            restore(whole, "mv_restore_new", "");  // no mysql.exe anywhere
+            EXPECT_EQ(probe.Value("show databases like 'mv_restore_new'"), "");
+            ASSERT_TRUE(CopyFileA((std::string("Z:") + MV_MYSQL_FORWARDER).c_str(), start.PathOf("mysql.exe").c_str(), FALSE));
+            restore(failing, "mv_restore_new", "");
+            WriteBytes(hold, "");
+            SetEnvironmentVariableA("MV_MYSQLDUMP_HOLD_BEFORE", hold.c_str());
+            SetText(dialog, IDC_MYRESTORE_TARGET, "mv_restore_stop");
+            Click(dialog, IDC_MYRESTORE_RUN);
+            EXPECT_TRUE(IsEnabledControl(dialog, IDC_MYRESTORE_CANCEL) && !IsEnabledControl(dialog, IDC_MYRESTORE_FILE) &&
+                        !IsEnabledControl(dialog, IDC_MYRESTORE_TARGET) && !IsEnabledControl(dialog, IDC_MYRESTORE_RUN));
+            Click(dialog, IDC_MYRESTORE_CANCEL);
+            wait();
+            SetEnvironmentVariableA("MV_MYSQLDUMP_HOLD_BEFORE", nullptr);
+            SetEnvironmentVariableA("MV_MYSQLDUMP_RECORD", record.c_str());
+            CopyText(session.mysqlUser, "a \"b\\");  // reaches the client as typed
+            restore(whole, "mv_restore_kept", "mv_restore_kept");
+            SetEnvironmentVariableA("MV_MYSQLDUMP_RECORD", nullptr);
+        });
+        ShowMySqlRestore(owner);
+        EndDialog(owner, 0);
+    });
+    std::vector<std::string> texts;
+    for (const CapturedMessageBox& box : boxes.Boxes()) texts.push_back(box.caption + ": " + box.text);
+    const std::string notRun = " a visszaállítás nem indult el.";
+    EXPECT_EQ(texts, (std::vector<std::string>{
+                         "Hibaüzenet: A(z) '" + start.PathOf("nincs.sql") + "' fájl nem olvasható," + notRun,
+                         "Hibaüzenet: A(z) '" + cut + "' fájl nem teljes mentés," + notRun,
+                         "Hibaüzenet: A(z) '" + several + "' fájl a mentett adatbázis nevét is tartalmazza, így más néven nem "
+                                                          "állítható vissza.",
+                         "Hibaüzenet: A paraméterek kitöltése hiányos!",
+                         "Hibaüzenet: Az adatbázis neve nem tartalmazhat vezérlőkaraktert!",
+                         "Figyelem: A(z) 'mv_restore_kept' adatbázis már létezik. A felülírásához írja be a nevét a megerősítés mezőbe!",
+                         "Hibaüzenet: A(z) 'mysql.exe' program nem található," + notRun,
+                         "Hibaüzenet: ERROR 1146 (42S02) at line 7: Table 'mv_restore_new.nincs' doesn't exist",
+                         "Hibaüzenet: A visszaállítás sikertelen!",
+                         "Üzenet: A visszaállítás megszakítva.\r\nA(z) 'mv_restore_stop' adatbázis tartalma hiányos lehet.",
+                         "Üzenet: A(z) 'mv_restore_kept' adatbázis visszaállítása kész."}));
+    EXPECT_EQ(probe.Value("select group_concat(id order by id) from mv_restore_new.t"), "1,2");  // up to the failure
+    EXPECT_EQ(probe.Value("select count(*) from information_schema.TABLES where TABLE_SCHEMA = 'mv_restore_stop'"), "0");
+    EXPECT_EQ(probe.Value("select group_concat(id) from mv_restore_kept.t"), "7");  // the recording client restores nothing
+    // The client's arguments, the password in none of them; its option file is gone.
+    std::string arguments = ReadBytes(record);
+    char temporary[MAX_PATH];
+    GetTempPathA(sizeof temporary, temporary);
+    const std::string options = "--defaults-extra-file=" + std::string(temporary) + "mysqldump-";
+    EXPECT_EQ(arguments.substr(0, options.size()), options) << arguments;
+    std::string rest = ".cnf";
+    for (const std::string& argument : {"--default-character-set=cp1250", "-h", "127.0.0.1", "-u", "a \"b\\", "mv_restore_kept"})
+        rest += '\0' + argument;
+    rest += std::string(1, '\0') + '\n';
+    EXPECT_EQ(arguments.size() > rest.size() ? Hex(arguments.substr(arguments.size() - rest.size())) : arguments, Hex(rest));
+    EXPECT_EQ(arguments.find(server.password), std::string::npos);
+    for (const std::string& name : FilesIn(temporary))
+        EXPECT_FALSE(name.rfind("mysqldump-", 0) == 0 && name.find(".bat") == std::string::npos) << name;
+    startDirectory[0] = '\0';
+    for (const char* sql : {"drop database mv_restore_kept", "drop database mv_restore_new", "drop database mv_restore_stop"})
         probe.Exec(sql);
 }
 

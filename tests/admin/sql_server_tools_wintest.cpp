@@ -378,3 +378,106 @@ TEST_F(SqlServerTools, BackupAsksBeforeReplacingIsVerifiedAndCanBeStopped)
                                                        verify, check, run, verify, check, run, verify}));
     EXPECT_FALSE(StandInCalls("SQLCancel").empty());
 }
+
+// The restore shows what a file holds and proposes a new database; it refuses, sending nothing, a
+// file without a backup, a missing or unfit name and an existing database not named again; it moves
+// every file of the set under the target's name, replaces a database only in single-user mode
+// (multi-user again after a failure too), asks for checksums only of a set that has them, can be
+// stopped, and reports success only at the end.
+TEST_F(SqlServerTools, RestoreMovesTheFilesUnderTheNewNameAndReplacesOnlyWhenConfirmed)
+{
+    Seed({"database\tsales", "database\tx]y", "folders\tC:\\SQL\\DATA\\\tC:\\SQL\\LOG\\", "backup\t2\t0\t0"});
+    const std::string none = StandInPath(".none"), checked = StandInPath("'s.bak"), plain = StandInPath(".bak");
+    WriteBytes(none, "nem mentes\n");
+    WriteBytes(checked, "set\tsales\tSALES\t1\nfile\tsales\tD:\\Old\\sales.mdf\tD\nfile\tsales_2\tD:\\Old\\sales_2.ndf\tD\n"
+                        "file\tsales_log\tE:\\Logs\\sales_log.ldf\tL\n");
+    WriteBytes(plain, "set\tsales\tSALES\t0\nfile\tsales\tD:\\Old\\sales.mdf\tD\nfile\tsales_log\t/var/log/sales_log.ldf\tL\n");
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    char today[16];
+    snprintf(today, sizeof today, "%04d%02d%02d", now.wYear, now.wMonth, now.wDay);
+    const std::string target = std::string("sales_") + today, quoted = checked.substr(0, checked.size() - 6) + "''s.bak";
+    auto leave = [](HWND dialog, const std::string& file) {
+        SetText(dialog, IDC_MSRESTORE_FILE, file);
+        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_MSRESTORE_FILE, EN_KILLFOCUS), (LPARAM)GetDlgItem(dialog, IDC_MSRESTORE_FILE));
+    };
+    void* original = ReplaceImport("comdlg32.dll", "GetOpenFileNameA", reinterpret_cast<void*>(&FakeSaveChooser));
+    RunTool(ShowSqlServerRestore, [&](HWND dialog) {
+        EXPECT_EQ(ComboItems(dialog, IDC_MSRESTORE_TARGET), (Strings{"sales", "x]y"}));
+        leave(dialog, none);
+        SetText(dialog, IDC_MSRESTORE_TARGET, "uj");
+        Click(dialog, IDC_MSRESTORE_RUN);
+        EXPECT_EQ(Text(dialog, IDC_MSRESTORE_HEADER) + "|" + Text(dialog, IDC_MSRESTORE_TARGET), "|uj");
+        chosen = checked;
+        Click(dialog, IDC_MSRESTORE_CHOOSE);
+        EXPECT_EQ(Text(dialog, IDC_MSRESTORE_HEADER) + "|" + Text(dialog, IDC_MSRESTORE_TARGET),
+                  "Adatbázis: sales, mentés: SALES, készült: 2026-03-07 10:00:00|" + target);
+        for (const char* name : {"   ", "a\tb", "sales"}) {
+            SetText(dialog, IDC_MSRESTORE_TARGET, name);
+            Click(dialog, IDC_MSRESTORE_RUN);
+        }
+        SetText(dialog, IDC_MSRESTORE_CONFIRM, "sales");
+        EXPECT_TRUE(ChangeStandIn("backup\t2\t0\t0", "backup\t2\t0\t2"));  // the second step fails
+        Click(dialog, IDC_MSRESTORE_RUN);
+        WaitForBackup(dialog);
+        EXPECT_EQ(StateLines("database\tsales"), Strings{""});  // multi-user again
+        EXPECT_TRUE(ChangeStandIn("backup\t2\t0\t2", "backup\t3\t600\t0"));
+        SetText(dialog, IDC_MSRESTORE_TARGET, target);
+        Click(dialog, IDC_MSRESTORE_RUN);
+        WaitForBackup(dialog, Text(dialog, IDC_MSRESTORE_HEADER) + "|33");
+        EXPECT_TRUE(IsEnabledControl(dialog, IDC_MSRESTORE_CANCEL) && !IsEnabledControl(dialog, IDC_MSRESTORE_FILE) &&
+                    !IsEnabledControl(dialog, IDC_MSRESTORE_TARGET));
+        SendMessageA(dialog, WM_CLOSE, 0, 0);
+        Click(dialog, IDC_MSRESTORE_CANCEL);
+        WaitForBackup(dialog);
+        EXPECT_TRUE(IsWindowVisible(dialog) && !IsShown(dialog, IDC_MSRESTORE_CANCEL));
+        EXPECT_TRUE(ChangeStandIn("backup\t3\t600\t0", "backup\t2\t0\t0"));
+        Click(dialog, IDC_MSRESTORE_RUN);
+        WaitForBackup(dialog);
+    });
+    ReplaceImport("comdlg32.dll", "GetOpenFileNameA", original);
+    const std::string none3241 = "ODBC error: [Microsoft][SQL Server]The media family on device '" + none + "' is incorrectly formed.";
+    const std::string moves = " FROM DISK = '" + quoted + "' WITH FILE = 1, MOVE 'sales' TO 'C:\\SQL\\DATA\\";
+    EXPECT_EQ(Texts(boxes),
+              (Strings{none3241, none3241, "Hibaüzenet: A paraméterek kitöltése hiányos!",
+                       "Hibaüzenet: Az adatbázis neve nem tartalmazhat vezérlőkaraktert!",
+                       "Figyelem: A(z) 'sales' adatbázis már létezik. A felülírásához írja be a nevét a megerősítés mezőbe!",
+                       "ODBC error: [Microsoft][SQL Server]RESTORE DATABASE is terminating abnormally.",
+                       "Hibaüzenet: A visszaállítás sikertelen!",
+                       "Üzenet: A visszaállítás megszakítva.\r\nA(z) '" + target + "' adatbázis tartalma hiányos lehet.",
+                       "Üzenet: A(z) '" + target + "' adatbázis visszaállítása kész."}));
+    auto restoreStatement = [&](const std::string& name, const std::string& options) {
+        return "RESTORE DATABASE [" + name + "]" + moves + name + ".mdf', MOVE 'sales_2' TO 'C:\\SQL\\DATA\\" + name +
+               "_2.ndf', MOVE 'sales_log' TO 'C:\\SQL\\LOG\\" + name + "_log.ldf', " + options + "STATS = 10";
+    };
+    Strings restores;
+    for (const std::string& call : StandInCalls("SQLExecDirect "))
+        if (call.rfind("RESTORE DATABASE", 0) == 0 || call.rfind("ALTER", 0) == 0) restores.push_back(call);
+    EXPECT_EQ(restores, (Strings{"ALTER DATABASE [sales] SET SINGLE_USER WITH ROLLBACK IMMEDIATE",
+                                 restoreStatement("sales", "REPLACE, CHECKSUM, "), "ALTER DATABASE [sales] SET MULTI_USER",
+                                 restoreStatement(target, "CHECKSUM, "), restoreStatement(target, "CHECKSUM, ")}));
+    EXPECT_EQ(StandInCalls("SQLExecDirect RESTORE FILELISTONLY").size(), 3u);  // none for a refusal
+    EXPECT_FALSE(StandInCalls("SQLCancel").empty());
+    EXPECT_EQ(StateLines("database\t"), (Strings{"sales", "x]y", target}));
+
+    // Replacing: confirmed by the name exactly, each file into the folder it had when the server
+    // names none, no checksums asked of a set without them.
+    EXPECT_TRUE(ChangeStandIn("folders\tC:\\SQL\\DATA\\\tC:\\SQL\\LOG\\", "folders\t\t"));
+    RemoveTree(StandInPath(".log"));
+    RunTool(ShowSqlServerRestore, [&](HWND dialog) {
+        leave(dialog, plain);
+        SetText(dialog, IDC_MSRESTORE_TARGET, "x]y");
+        SetText(dialog, IDC_MSRESTORE_CONFIRM, "X]y");
+        Click(dialog, IDC_MSRESTORE_RUN);
+        SetText(dialog, IDC_MSRESTORE_CONFIRM, "x]y");
+        Click(dialog, IDC_MSRESTORE_RUN);
+        WaitForBackup(dialog);
+    });
+    EXPECT_EQ(Texts(boxes), (Strings{"Figyelem: A(z) 'x]y' adatbázis már létezik. A felülírásához írja be a nevét a megerősítés mezőbe!",
+                                     "Üzenet: A(z) 'x]y' adatbázis visszaállítása kész."}));
+    EXPECT_EQ(StandInCalls("SQLExecDirect ALTER DATABASE [x]]y] SET "),
+              (Strings{"SINGLE_USER WITH ROLLBACK IMMEDIATE", "MULTI_USER"}));
+    EXPECT_EQ(StandInCalls("SQLExecDirect RESTORE DATABASE"),
+              Strings{" [x]]y] FROM DISK = '" + plain + "' WITH FILE = 1, MOVE 'sales' TO 'D:\\Old\\x]y.mdf', MOVE 'sales_log' TO "
+                      "'/var/log/x]y_log.ldf', REPLACE, STATS = 10"});
+}

@@ -1,8 +1,10 @@
 // The MySQL tools from the real program: an administrator logs in and opens the user manager and
 // the backup from the administrator menu. The backup's batch file dumps a database of the test
 // server for real (mysqldump.exe in the start directory forwards to the host's dump program and
-// returns its exit status) into a path with a blank and a per cent sign; the dump is restored into a
-// fresh database and compared with the original, its procedure and event too. A second dump of the
+// returns its exit status) into a path with a blank and a per cent sign; the restore (mysql.exe there
+// forwards to the host's client) brings the dump back into the database it proposes, compared with
+// the original, its procedure and event too, and replaces that one only when its name is typed
+// again. A second dump of the
 // same day asks first and then crashes: the first dump stays as it was. Two dumps at once, the
 // launcher ending meanwhile, both end whole. No file holds the password when the dumps have ended,
 // and none is ever written into the start folder.
@@ -32,25 +34,6 @@ std::string Today(bool iso)
     return text;
 }
 
-// Feeds the dump to the host's mariadb client for database; the Linux child runs detached.
-bool Restore(const TestServer& server, const std::string& dumpFile, const std::string& database)
-{
-    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-    HANDLE input = CreateFileA(dumpFile.c_str(), GENERIC_READ, FILE_SHARE_READ, &inherit, OPEN_EXISTING, 0, nullptr);
-    std::string command = "\"Z:\\usr\\bin\\mariadb\" --no-defaults -h 127.0.0.1 -P " + server.port + " -u " +
-                          server.user + " -p" + server.password + " " + database;
-    STARTUPINFOA startup = {sizeof startup};
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = input;
-    startup.hStdOutput = startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
-    PROCESS_INFORMATION process = {};
-    bool started = input != INVALID_HANDLE_VALUE && CreateProcessA("Z:\\usr\\bin\\mariadb", &command[0], nullptr,
-                                                                   nullptr, TRUE, 0, nullptr, nullptr, &startup, &process);
-    CloseHandle(input);
-    if (started) CloseHandle(process.hThread), CloseHandle(process.hProcess);
-    return started;
-}
-
 // The option files (".cnf") or batch files (".bat") of backups in the user's temporary folder.
 std::vector<std::string> RunFiles(const std::string& extension)
 {
@@ -70,8 +53,8 @@ TEST(MySqlToolsE2e, AdministratorOpensBothToolsAndTheBackupDumpsForReal)
     ASSERT_TRUE(server.error.empty()) << server.error;
     MySqlProbe probe(server);
     ASSERT_TRUE(probe.Connected()) << probe.Error();
-    for (const char* sql : {"drop database if exists mv_e2e_source", "drop database if exists mv_e2e_copy",
-                            "delete from mysql.db where Db like 'mv%e2e%source'", "create database mv_e2e_source",
+    probe.Exec("drop database if exists mv_e2e_source_" + Today(false));
+    for (const char* sql : {"drop database if exists mv_e2e_source", "delete from mysql.db where Db like 'mv%e2e%source'", "create database mv_e2e_source",
                             "create table mv_e2e_source.invoice (id int primary key, name varchar(40), amount decimal(10,2))",
                             "insert into mv_e2e_source.invoice values (1, 'Kovacs Kft.', 1200.50), (2, 'O''Brien & Co', "
                             "0), (3, 'back\\\\slash', -7.25)",
@@ -87,7 +70,8 @@ TEST(MySqlToolsE2e, AdministratorOpensBothToolsAndTheBackupDumpsForReal)
                                 Scramble(Document("E2E Kft.", "", UserLine("Rendszer Gazda", "ADMIN", "TITOK", "YES"),
                                                   DataSourceFields("MYSQL", server.dsn, server.user, server.password),
                                                   DataSourceFields("MSSQL", "", "", "")))}});
-    ASSERT_TRUE(start.CopyIn(e2e::WindowsPath(MV_MYSQLDUMP_FORWARDER), "mysqldump.exe"));
+    ASSERT_TRUE(start.CopyIn(e2e::WindowsPath(MV_MYSQLDUMP_FORWARDER), "mysqldump.exe") &&
+                start.CopyIn(e2e::WindowsPath(MV_MYSQL_FORWARDER), "mysql.exe"));
     ASSERT_TRUE(start.MakeDirectory("dump 100%"));
     SetEnvironmentVariableA("MYSQL_TCP_PORT", server.port.c_str());  // the forwarder passes it on
     ScratchDirectory control;  // and takes the status to end with, and its holds, from files here
@@ -161,13 +145,36 @@ TEST(MySqlToolsE2e, AdministratorOpensBothToolsAndTheBackupDumpsForReal)
         << "dump file: " << dump.substr(0, 400);
     EXPECT_TRUE(e2e::WaitUntil([&] { return RunFiles(".cnf").empty(); }));
     EXPECT_EQ(FilesIn(start.PathOf("dump 100%")), std::vector<std::string>{dated});
-    ASSERT_TRUE(probe.Exec("create database mv_e2e_copy")) << probe.Error();
-    EXPECT_TRUE(Restore(server, start.PathOf(dumpName), "mv_e2e_copy"));
-    std::string copy, restored = "select concat((select count(*) from information_schema.ROUTINES where ROUTINE_SCHEMA "
-                                 "= 'mv_e2e_copy'), (select count(*) from information_schema.EVENTS where EVENT_SCHEMA = "
-                                 "'mv_e2e_copy'), (" + contents + "mv_e2e_copy.invoice))";
-    EXPECT_TRUE(e2e::WaitUntil([&] { return (copy = probe.Value(restored)) == "11" + original; }))
-        << copy << " instead of 11" << original;
+    // The restore proposes a new database for the dump and brings it back whole, its procedure and
+    // event too. Over that database it goes only when the name is typed again, and then replaces it.
+    const std::string copy = "mv_e2e_source_" + Today(false);
+    auto restore = [&](const std::string& confirmation, const char* caption, const std::string& text) {
+        HWND dialog = e2e::Command(main, IDM_ADMIN_MYSQL_RESTORE) ? launcher.WaitForDialog("MySQL - Visszaállítás") : nullptr;
+        e2e::SetControlText(dialog, IDC_MYRESTORE_FILE, start.PathOf(dumpName));
+        PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_MYRESTORE_FILE, EN_KILLFOCUS), 0);
+        EXPECT_TRUE(e2e::WaitUntil([&] { return e2e::ControlText(dialog, IDC_MYRESTORE_TARGET) == copy; }));
+        e2e::SetControlText(dialog, IDC_MYRESTORE_SERVER, "127.0.0.1");
+        e2e::SetControlText(dialog, IDC_MYRESTORE_CONFIRM, confirmation);
+        e2e::Click(dialog, IDC_MYRESTORE_RUN);
+        HWND box = launcher.WaitForMessageBox(caption, 60000);
+        e2e::MessageBoxView said;
+        EXPECT_TRUE(box && e2e::ReadMessageBox(box, &said) && said.text == text) << said.text << e2e::DescribeWindows(launcher);
+        e2e::Click(box, IDOK);
+        if (caption[0] == 'F') e2e::PressCloseBox(dialog);
+        EXPECT_TRUE(e2e::WaitForGone(dialog));
+    };
+    const std::string done = "A(z) '" + copy + "' adatbázis visszaállítása kész.";
+    restore("", "Üzenet", done);
+    const std::string restored = "select concat((select count(*) from information_schema.ROUTINES where ROUTINE_SCHEMA = '" +
+                                 copy + "'), (select count(*) from information_schema.EVENTS where EVENT_SCHEMA = '" + copy +
+                                 "'), (" + contents + copy + ".invoice))";
+    EXPECT_EQ(probe.Value(restored), "11" + original);
+    ASSERT_TRUE(probe.Exec("delete from " + copy + ".invoice where id = 1")) << probe.Error();
+    const std::string changed = probe.Value(restored);
+    restore("", "Figyelem", "A(z) '" + copy + "' adatbázis már létezik. A felülírásához írja be a nevét a megerősítés mezőbe!");
+    EXPECT_EQ(probe.Value(restored), changed);
+    restore(copy, "Üzenet", done);
+    EXPECT_EQ(probe.Value(restored), "11" + original);
 
     // A second dump of the same day asks first, and No starts nothing. Yes starts one that crashes as
     // it ends (a DLL missing): the first dump stays whole; the temporary file and the option file go.
@@ -216,8 +223,8 @@ TEST(MySqlToolsE2e, AdministratorOpensBothToolsAndTheBackupDumpsForReal)
     DeleteFileA(after.c_str());
     EXPECT_TRUE(e2e::WaitUntil([&] { return RunFiles(".cnf").empty() && FilesIn(start.PathOf("dump 100%")) == all; }, 60000));
     EXPECT_EQ(FilesIn(start.Path()), startFiles);
-    for (const char* sql : {"drop database if exists mv_e2e_source", "drop database mv_e2e_copy",
-                            "delete from mysql.db where Db like 'mv%e2e%source'"})
+    for (const std::string& sql : {std::string("drop database if exists mv_e2e_source"), "drop database " + copy,
+                                   std::string("delete from mysql.db where Db like 'mv%e2e%source'")})
         probe.Exec(sql);
 }
 

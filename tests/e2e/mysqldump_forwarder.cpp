@@ -1,4 +1,6 @@
-// Test aid, never shipped: mysqldump.exe for Wine, in two ways.
+// Test aid, never shipped: mysqldump.exe for Wine, in two ways; built again as mysql.exe, the same for
+// the host's client program (Z:\usr\bin\mariadb), whose standard input it first copies into a file
+// of its own, since a Linux child cannot read a Windows pipe.
 //
 // Forwarding (the default): Wine's command interpreter cannot start a Linux program, so a batch
 // file's "mysqldump ... > file" reaches the host's dump program (Z:\usr\bin\mariadb-dump, or the
@@ -74,12 +76,21 @@ int Record(int argc, char** argv, const std::wstring& file)
     return 0;
 }
 
+// True when this program is the client (named mysql.exe) rather than the dump program.
+bool IsClient()
+{
+    WCHAR path[MAX_PATH];
+    DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    return length > 10 && _wcsicmp(path + length - 10, L"\\mysql.exe") == 0;
+}
+
 int Forward()
 {
     int argc = 0;
     LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     const std::wstring port = Setting(L"MYSQL_TCP_PORT", L"");
-    std::string command = ShellWord(HostPath(Setting(L"MV_MYSQLDUMP_PROGRAM", L"Z:\\usr\\bin\\mariadb-dump")));
+    std::string command = ShellWord(HostPath(Setting(L"MV_MYSQLDUMP_PROGRAM", IsClient() ? L"Z:\\usr\\bin\\mariadb"
+                                                                                         : L"Z:\\usr\\bin\\mariadb-dump")));
     bool portGiven = port.empty();
     for (int i = 1; i <= argc; i++) {
         std::wstring argument = i < argc ? argv[i] : L"";
@@ -101,7 +112,17 @@ int Forward()
     WCHAR folder[MAX_PATH];
     GetTempPathW(MAX_PATH, folder);
     std::wstring base = std::wstring(folder) + L"mvforward-" + std::to_wstring(GetCurrentProcessId());
-    std::wstring script = base + L".sh", status = base + L".status";
+    std::wstring script = base + L".sh", status = base + L".status", input = base + L".in";
+    if (IsClient()) {
+        FILE* copy = _wfopen(input.c_str(), L"wb");
+        char buffer[65536];
+        DWORD got = 0;
+        while (copy && ReadFile(GetStdHandle(STD_INPUT_HANDLE), buffer, sizeof buffer, &got, nullptr) && got > 0)
+            fwrite(buffer, 1, got, copy);
+        if (copy) fclose(copy);
+        // Wine hands a Linux child its standard input and output only: errors go to the output too.
+        command += " < " + ShellWord(HostPath(input)) + " 2>&1";
+    }
     std::string part = ShellWord(HostPath(status) + ".part");
     std::string text = command + "\necho $? > " + part + " && mv " + part + " " + ShellWord(HostPath(status)) + "\n";
     DeleteFileW(status.c_str());
@@ -132,6 +153,7 @@ int Forward()
     }
     DeleteFileW(script.c_str());
     DeleteFileW(status.c_str());
+    DeleteFileW(input.c_str());
     return code;
 }
 
@@ -148,7 +170,7 @@ int main(int argc, char** argv)
     bool fail = file && fscanf(file, "%d", &code) == 1;
     if (file) fclose(file);
     std::wstring record = Setting(L"MV_MYSQLDUMP_RECORD", L"");
-    if (fail) printf(code ? "-- Dump completed\n" : "-- MariaDB dump\n");
+    if (fail && !IsClient()) printf(code ? "-- Dump completed\n" : "-- MariaDB dump\n");
     else code = record.empty() ? Forward() : Record(argc, argv, record);
     hold(L"MV_MYSQLDUMP_HOLD_AFTER");
     return code;

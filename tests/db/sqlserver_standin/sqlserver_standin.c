@@ -9,13 +9,15 @@
  * separated by tabs:
  *   dbms      <name>                          the DBMS name reported (default Microsoft SQL Server)
  *   login     <name> <password> [<role,...>]  a login and its fixed server roles
- *   database  <name>                          a database
+ *   database  <name> [SINGLE_USER]            a database, and its access when not the usual
  *   table     <name> <type>                   a row of SQLTables (type TABLE, SYSTEM TABLE, VIEW ...)
  *   result    <statement>                     a scripted result for exactly this statement, followed by
  *   column    <name> <sql type> <size>        its columns (type as the ODBC number) and
  *   row       <value> ...                     its rows; \N is NULL, \t a tab, \\ a backslash
  *   fail      <statement> <sqlstate> <native> <message>   a scripted failure
- *   backup    <steps> <milliseconds> <failing step> [<damaged>]   how BACKUP DATABASE runs (default 2 0 0 0)
+ *   backup    <steps> <milliseconds> <failing step> [<damaged>]   how BACKUP DATABASE runs (default 2 0 0 0),
+ *                                         RESTORE DATABASE and VERIFYONLY too
+ *   folders   <data> <log>                SERVERPROPERTY's default folders (empty: NULL, as before 2012)
  * The call log is MV_SQLSERVER_LOG, or the state file's name followed by ".log".
  *
  * Statements are answered from the scripted results and failures first, then from the table of
@@ -35,7 +37,14 @@
  * options refused. SQLCancel from another thread ends the waiting step, or the next, with HY008.
  * RESTORE HEADERONLY (a row per set) and VERIFYONLY ... WITH CHECKSUM (a step's wait, then 3262, 3187
  * without checksums, 3189 when the state says damaged) need sysadmin or dbcreator (262); a missing
- * file is 3201, one without a set 3241. */
+ * file is 3201, one without a set 3241. A backup file may list its set's files, "file <logical>
+ * <physical> <D or L>" a line; without them it has the data file <database> and the log
+ * <database>_log in the default folders. RESTORE FILELISTONLY lists them. RESTORE DATABASE runs in
+ * the backup's steps ("... percent processed.", then 3014) and adds the database to the state at its
+ * end; it fails as a server does: 3154 onto an existing database without REPLACE, 3187 for CHECKSUM
+ * on a set without, 3234 for a MOVE of a file the set lacks, 1834 for a file left on the place of a
+ * database's file that exists (each followed by 3013). ALTER DATABASE ... SET SINGLE_USER WITH
+ * ROLLBACK IMMEDIATE and SET MULTI_USER change the database's access in the state. */
 #include <unistd.h>
 #include <sql.h>
 #include <sqlext.h>
@@ -45,6 +54,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <strings.h>
 
 #define EXPORT __attribute__((visibility("default")))
 
@@ -122,7 +132,9 @@ typedef struct {
     Login logins[maxLogins];
     int loginCount;
     char databases[maxDatabases][128];
+    int singleUser[maxDatabases];
     int databaseCount;
+    char folders[2][256];
     char tables[maxTables][2][128];
     int tableCount;
     Script* scripts;
@@ -182,6 +194,8 @@ static void StateClear(void)
     free(state.scripts);
     memset(&state, 0, sizeof state);
     snprintf(state.dbms, sizeof state.dbms, "Microsoft SQL Server");
+    snprintf(state.folders[0], sizeof state.folders[0], "C:\\SQL\\DATA\\");
+    snprintf(state.folders[1], sizeof state.folders[1], "C:\\SQL\\LOG\\");
     state.backupSteps = 2;
 }
 
@@ -206,7 +220,10 @@ static void StateLoad(void)
             snprintf(login->password, sizeof login->password, "%s", fields[2]);
             snprintf(login->roles, sizeof login->roles, "%s", count >= 4 ? fields[3] : "");
         } else if (strcmp(kind, "database") == 0 && count >= 2 && state.databaseCount < maxDatabases) {
+            state.singleUser[state.databaseCount] = count >= 3 && strcmp(fields[2], "SINGLE_USER") == 0;
             snprintf(state.databases[state.databaseCount++], 128, "%s", fields[1]);
+        } else if (strcmp(kind, "folders") == 0 && count >= 3) {
+            for (int i = 0; i < 2; i++) snprintf(state.folders[i], sizeof state.folders[i], "%s", fields[i + 1]);
         } else if (strcmp(kind, "backup") == 0 && count >= 4) {
             state.backupSteps = atoi(fields[1]) > 0 ? atoi(fields[1]) : 1;
             state.backupMilliseconds = atoi(fields[2]);
@@ -270,8 +287,9 @@ static void StateSave(void)
     for (int i = 0; i < state.databaseCount; i++) {
         fputs("database\t", file);
         WriteField(file, state.databases[i]);
-        fputc('\n', file);
+        fputs(state.singleUser[i] ? "\tSINGLE_USER\n" : "\n", file);
     }
+    fprintf(file, "folders\t%s\t%s\n", state.folders[0], state.folders[1]);
     fprintf(file, "backup\t%d\t%d\t%d\t%d\n", state.backupSteps, state.backupMilliseconds, state.backupFailingStep,
             state.backupDamaged);
     for (int i = 0; i < state.tableCount; i++) fprintf(file, "table\t%s\t%s\n", state.tables[i][0], state.tables[i][1]);
@@ -365,6 +383,7 @@ typedef struct {
     char backup[3][256]; /* its database, file (as given) and name */
     char backupPath[256];
     int checksum, cancelled; /* its CHECKSUM; a SQLCancel since the statement began (atomic) */
+    int restoring; /* the steps are a restore's */
 } Statement;
 
 enum { environmentTag = 0x454e5631, connectionTag = 0x44424331, statementTag = 0x53544d31 };
@@ -676,12 +695,15 @@ static SQLRETURN ReadBackupSets(Statement* statement, const char* file, const ch
     char path[256], line[1024];
     HostPath(file, path, sizeof path);
     FILE* in = allowed ? fopen(path, "r") : NULL;
-    const char* columns[] = {"BackupName", "BackupType", "DatabaseName", "HasBackupChecksums", "BackupFinishDate"};
-    for (int i = 0; in && i < 5; i++) ResultAddColumn(&statement->result, columns[i], SQL_VARCHAR, 256);
+    const char* columns[] = {"BackupName", "BackupType", "DatabaseName", "HasBackupChecksums", "BackupFinishDate",
+                             "Position"};
+    for (int i = 0; in && i < 6; i++) ResultAddColumn(&statement->result, columns[i], SQL_VARCHAR, 256);
     for (char* fields[4]; in && fgets(line, sizeof line, in);) {
         line[strcspn(line, "\n")] = '\0';
         if (SplitFields(line, fields, 4) != 4 || strcmp(fields[0], "set") != 0) continue;
-        const char* values[5] = {fields[2], "1", fields[1], fields[3], "2026-03-07 10:00:00.000"};
+        char position[16];
+        snprintf(position, sizeof position, "%d", statement->result.rowCount + 1);
+        const char* values[6] = {fields[2], "1", fields[1], fields[3], "2026-03-07 10:00:00.000", position};
         ResultAddRow(&statement->result, values);
     }
     if (in) fclose(in);
@@ -710,6 +732,144 @@ static SQLRETURN VerifyBackup(Statement* statement, char args[][256])
     return Fail(&statement->diagnostics, "42000", 3013, "VERIFY DATABASE is terminating abnormally.");
 }
 
+static int FindDatabase(const char* name)
+{
+    for (int i = 0; i < state.databaseCount; i++)
+        if (strcasecmp(state.databases[i], name) == 0) return i;
+    return -1;
+}
+
+/* The files of the file's last backup set into statement's result (LogicalName, PhysicalName, Type),
+ * after ReadBackupSets found it; its database is that set's. */
+static void SetFiles(Statement* statement, const char* file)
+{
+    Result* sets = &statement->result;
+    char database[256], path[256], line[1024];
+    snprintf(database, sizeof database, "%s", sets->cells[(sets->rowCount - 1) * sets->columnCount + 2]);
+    ResultClear(sets);
+    ResultAddColumn(sets, "LogicalName", SQL_VARCHAR, 128);
+    ResultAddColumn(sets, "PhysicalName", SQL_VARCHAR, 260);
+    ResultAddColumn(sets, "Type", SQL_CHAR, 1);
+    HostPath(file, path, sizeof path);
+    FILE* in = fopen(path, "r");
+    for (char* fields[4]; in && fgets(line, sizeof line, in);) {
+        line[strcspn(line, "\n")] = '\0';
+        if (SplitFields(line, fields, 4) == 4 && strcmp(fields[0], "file") == 0) ResultAddRow(sets, (const char* const*)(fields + 1));
+    }
+    if (in) fclose(in);
+    for (int log = 0; !sets->rowCount && log < 2; log++) {
+        char logical[300], physical[600];
+        snprintf(logical, sizeof logical, "%s%s", database, log ? "_log" : "");
+        snprintf(physical, sizeof physical, "%s%s.%s", state.folders[log], logical, log ? "ldf" : "mdf");
+        const char* values[] = {logical, physical, log ? "L" : "D"};
+        ResultAddRow(sets, values);
+    }
+    statement->hasResult = 1;
+}
+
+static SQLRETURN FileList(Statement* statement, char args[][256])
+{
+    if (ReadBackupSets(statement, args[0], "RESTORE FILELIST")) return SQL_ERROR;
+    SetFiles(statement, args[0]);
+    return SQL_SUCCESS;
+}
+
+static SQLRETURN Folders(Statement* statement, char args[][256])
+{
+    ResultAddColumn(&statement->result, "DataPath", SQL_VARCHAR, 256);
+    ResultAddColumn(&statement->result, "LogPath", SQL_VARCHAR, 256);
+    const char* values[] = {state.folders[0][0] ? state.folders[0] : NULL, state.folders[1][0] ? state.folders[1] : NULL};
+    ResultAddRow(&statement->result, values);
+    statement->hasResult = 1;
+    return SQL_SUCCESS;
+}
+
+static SQLRETURN Terminating(Statement* statement)
+{
+    ResultClear(&statement->result);
+    statement->hasResult = 0;
+    return Fail(&statement->diagnostics, "42000", 3013, "RESTORE DATABASE is terminating abnormally.");
+}
+
+static SQLRETURN RestoreDatabase(Statement* statement, char args[][256])
+{
+    char target[256], file[256];
+    snprintf(target, sizeof target, "%s", args[0]);
+    snprintf(file, sizeof file, "%s", args[1]);
+    const char* list = matchedTail;
+    if (ReadBackupSets(statement, file, "RESTORE DATABASE")) return SQL_ERROR;
+    Result* sets = &statement->result;
+    int checksums = strcmp(sets->cells[(sets->rowCount - 1) * sets->columnCount + 3], "1") == 0;
+    char source[256];
+    snprintf(source, sizeof source, "%s", sets->cells[(sets->rowCount - 1) * sets->columnCount + 2]);
+    SetFiles(statement, file);
+    int moved[64] = {0}, replace = 0, checksum = 0;
+    for (const char* end = list; *list; list = *end ? end + 1 : end) {
+        char option[600], values[2][256];
+        int quoted = 0;
+        while (isspace((unsigned char)*list)) list++;
+        for (end = list; *end && (quoted || *end != ','); end++) quoted ^= *end == '\'';
+        snprintf(option, sizeof option, "%.*s", (int)(end - list), list);
+        if (Match("MOVE '%s' TO '%s'", option, values, 2)) {
+            int found = -1;
+            for (int r = 0; r < sets->rowCount && r < 64; r++)
+                if (strcmp(sets->cells[r * 3], values[0]) == 0) found = r;
+            if (found < 0) {
+                Fail(&statement->diagnostics, "42000", 3234, "Logical file '%s' is not part of database '%s'. Use RESTORE "
+                     "FILELISTONLY to list the logical file names.", values[0], target);
+                return Terminating(statement);
+            }
+            moved[found] = 1;
+        } else if (Match("REPLACE", option, values, 0)) {
+            replace = 1;
+        } else if (Match("CHECKSUM", option, values, 0)) {
+            checksum = 1;
+        } else if (!Match("FILE = %s", option, values, 1) && !Match("STATS = %s", option, values, 1)) {
+            Fail(&statement->diagnostics, "42000", 155, "'%s' is not a recognized RESTORE option.", option);
+            return Terminating(statement);
+        }
+    }
+    if (FindDatabase(target) >= 0 && !replace) {
+        Fail(&statement->diagnostics, "42000", 3154, "The backup set holds a backup of a database other than the existing "
+             "'%s' database.", target);
+        return Terminating(statement);
+    }
+    if (checksum && !checksums) {
+        Fail(&statement->diagnostics, "42000", 3187, "RESTORE WITH CHECKSUM cannot be specified because the backup set "
+             "does not contain checksum information.");
+        return Terminating(statement);
+    }
+    /* A file left where it was belongs to the database the set was made of, while that one exists. */
+    for (int r = 0; r < sets->rowCount && r < 64; r++) {
+        if (moved[r] || strcasecmp(source, target) == 0 || FindDatabase(source) < 0) continue;
+        Fail(&statement->diagnostics, "42000", 1834, "The file '%s' cannot be overwritten.  It is being used by database "
+             "'%s'.", sets->cells[r * 3 + 1], source);
+        return Terminating(statement);
+    }
+    ResultClear(sets);
+    statement->hasResult = 0;
+    snprintf(statement->backup[0], sizeof statement->backup[0], "%s", target);
+    statement->backupPath[0] = '\0';
+    statement->restoring = 1;
+    return BackupStep(statement);
+}
+
+static SQLRETURN SetAccess(Statement* statement, char args[][256], int single)
+{
+    int database = FindDatabase(args[0]);
+    if (database < 0) {
+        Fail(&statement->diagnostics, "42000", 5011, "User does not have permission to alter database '%s', the database "
+             "does not exist, or the database is not in a state that allows access checks.", args[0]);
+        return Fail(&statement->diagnostics, "42000", 5069, "ALTER DATABASE statement failed.");
+    }
+    state.singleUser[database] = single;
+    StateSave();
+    return SQL_SUCCESS;
+}
+
+static SQLRETURN SingleUser(Statement* statement, char args[][256]) { return SetAccess(statement, args, 1); }
+static SQLRETURN MultiUser(Statement* statement, char args[][256]) { return SetAccess(statement, args, 0); }
+
 /* The statements the server tools send, matched in this order. */
 static const struct {
     const char* pattern;
@@ -726,6 +886,12 @@ static const struct {
     {"BACKUP DATABASE [%s] TO DISK = '%s' WITH %s", BackupDatabase},
     {"RESTORE HEADERONLY FROM DISK = '%s'", BackupHeaders},
     {"RESTORE VERIFYONLY FROM DISK = '%s' WITH CHECKSUM", VerifyBackup},
+    {"RESTORE FILELISTONLY FROM DISK = '%s' WITH FILE = %s", FileList},
+    {"RESTORE DATABASE [%s] FROM DISK = '%s' WITH %s", RestoreDatabase},
+    {"SELECT SERVERPROPERTY('InstanceDefaultDataPath') AS [DataPath], SERVERPROPERTY('InstanceDefaultLogPath') AS "
+     "[LogPath]", Folders},
+    {"ALTER DATABASE [%s] SET SINGLE_USER WITH ROLLBACK IMMEDIATE", SingleUser},
+    {"ALTER DATABASE [%s] SET MULTI_USER", MultiUser},
 };
 
 /* The next step of the statement's backup, as SQLExecDirect and SQLMoreResults answer it. */
@@ -733,23 +899,32 @@ static SQLRETURN BackupStep(Statement* statement)
 {
     int step = ++statement->backupStep;
     if (Interrupted(statement, step <= state.backupSteps ? state.backupMilliseconds : 0)) return SQL_ERROR;
+    const char* what = statement->restoring ? "RESTORE" : "BACKUP";
     if (step == state.backupFailingStep) {
         remove(statement->backupPath);
         statement->backupStep = 0;
-        return Fail(&statement->diagnostics, "42000", 3013, "BACKUP DATABASE is terminating abnormally.");
+        return Fail(&statement->diagnostics, "42000", 3013, "%s DATABASE is terminating abnormally.", what);
     }
     if (step <= state.backupSteps)
         Fail(&statement->diagnostics, "01000", 3211, "%d percent processed.", step * 100 / state.backupSteps);
     else if (step == state.backupSteps + 1)
-        Fail(&statement->diagnostics, "01000", 3014, "BACKUP DATABASE successfully processed 329 pages.");
+        Fail(&statement->diagnostics, "01000", 3014, "%s DATABASE successfully processed 329 pages.", what);
     if (step <= state.backupSteps + 1) return SQL_SUCCESS_WITH_INFO;
+    statement->backupStep = 0;
+    if (statement->restoring) {
+        StateLoad();
+        if (FindDatabase(statement->backup[0]) < 0 && state.databaseCount < maxDatabases)
+            snprintf(state.databases[state.databaseCount++], 128, "%.127s", statement->backup[0]);
+        StateSave();
+        Log("RESTORE %s", statement->backup[0]);
+        return SQL_NO_DATA;
+    }
     FILE* out = fopen(statement->backupPath, "w");
     if (out) {
         fprintf(out, "set\t%s\t%s\t%d\n", statement->backup[0], statement->backup[2], statement->checksum);
         fclose(out);
     }
     Log("BACKUP %s\t%s\t%s", statement->backup[0], statement->backup[1], statement->backup[2]);
-    statement->backupStep = 0;
     return SQL_NO_DATA;
 }
 
@@ -774,6 +949,7 @@ static SQLRETURN Execute(Statement* statement, const char* text)
 {
     CloseResult(statement);
     __atomic_store_n(&statement->cancelled, 0, __ATOMIC_SEQ_CST);  /* a cancel reaches what runs when it comes */
+    statement->restoring = 0;
     Log("SQLExecDirect %s", text);
     StateLoad();
     for (int i = 0; i < state.scriptCount; i++) {
