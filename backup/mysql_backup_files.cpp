@@ -55,20 +55,11 @@ const char* const cannotCreateAfter = "' fájl nem hozható létre, a mentés ne
 // The option file, new and private, holding password; false (nothing left) when it cannot be made.
 bool WriteOptionFile(const char* path, const char* password)
 {
-    char content[512];  // a password of the document (100 characters) with every character escaped
-    if (!BuildMySqlOptionFile(password, content, sizeof content)) return false;
-    PSECURITY_DESCRIPTOR descriptor = PrivateToCurrentUser();
-    SECURITY_ATTRIBUTES security = {sizeof security, descriptor, FALSE};
-    // Created new, so a file or link planted under the name is never written through.
-    HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, descriptor ? &security : nullptr, CREATE_NEW,
-                              FILE_ATTRIBUTE_TEMPORARY, nullptr);
-    if (descriptor) LocalFree(descriptor);
+    HANDLE file = CreateMySqlOptionFile(path, password);
     if (file == INVALID_HANDLE_VALUE) return false;
-    bool ok = WriteAll(file, content);
-    SecureZeroMemory(content, sizeof content);
-    ok = CloseHandle(file) && ok;
-    if (!ok) DeleteFileA(path);
-    return ok;
+    if (CloseHandle(file)) return true;
+    DeleteFileA(path);
+    return false;
 }
 
 // Starts batch in a visible console of its own, in currentDirectory, handing it lock and nothing else
@@ -161,6 +152,25 @@ struct RunFiles {
 };
 
 }  // namespace
+
+HANDLE CreateMySqlOptionFile(const char* path, const char* password)
+{
+    char content[512];  // a password of the document (100 characters) with every character escaped
+    if (!BuildMySqlOptionFile(password, content, sizeof content)) return INVALID_HANDLE_VALUE;
+    PSECURITY_DESCRIPTOR descriptor = PrivateToCurrentUser();
+    SECURITY_ATTRIBUTES security = {sizeof security, descriptor, FALSE};
+    // Created new, so a file or link planted under the name is never written through.
+    HANDLE file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, descriptor ? &security : nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_TEMPORARY, nullptr);
+    if (descriptor) LocalFree(descriptor);
+    if (file == INVALID_HANDLE_VALUE) return file;
+    bool ok = WriteAll(file, content) && FlushFileBuffers(file);
+    SecureZeroMemory(content, sizeof content);
+    if (ok) return file;
+    CloseHandle(file);
+    DeleteFileA(path);
+    return INVALID_HANDLE_VALUE;
+}
 
 MySqlBackupStart StartMySqlBackup(MySqlBackupRun run, const char* password, const char* currentDirectory,
                                   char* failure, size_t failureCapacity)

@@ -24,6 +24,12 @@ enum MySqlBackupStart {
 MySqlBackupStart StartMySqlBackup(MySqlBackupRun run, const char* password, const char* currentDirectory,
                                   char* failure, size_t failureCapacity);
 
+// Makes the option file path new, readable and writable by the current user alone, holding password
+// (BuildMySqlOptionFile), and returns it still open for writing, readable by others that open it by
+// name (the dump program) but not deletable while it is open. INVALID_HANDLE_VALUE, with nothing
+// left behind, when it cannot be made.
+HANDLE CreateMySqlOptionFile(const char* path, const char* password);
+
 // Removes the files of every run in the user's temporary folder that has ended, whoever started it:
 // a run whose batch file could be deleted (or is gone) loses its option file too; a run whose batch
 // file is still in use keeps both, since its dump may still need the option file. So no option
