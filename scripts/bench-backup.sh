@@ -3,11 +3,11 @@
 # MariaDB server with a database of ROWS rows (default 500,000), dumped into a file by mysqldump.exe
 # (tests/e2e/mysqldump_forwarder.cpp, which runs the host's dump program, as mvbackup.exe starts it)
 # and by mvbackup.exe (document, option file, the same dump, its checks, rename and log line), each
-# ROUNDS times (default 3), alternating. Prints every round, the medians and the ratio, and fails when
+# ROUNDS times (default 11), alternating. Prints every round, the medians and the ratio, and fails when
 # mvbackup takes more than 1.2 times the dump alone. Usage: bench-backup.sh [rounds] [rows]
 set -euo pipefail
 . "$(dirname "${BASH_SOURCE[0]}")/env.sh"
-rounds=${1:-3} rows=${2:-500000}
+rounds=${1:-11} rows=${2:-500000}
 "$MV_ROOT/scripts/setup.sh" >/dev/null
 MV_BUILDS=windows "$MV_ROOT/scripts/build.sh" --target mvbackup mysqldump_forwarder mvconfig >/dev/null
 win=$MV_BUILD/windows
@@ -20,9 +20,9 @@ trap '"$MV_ROOT/scripts/mariadb-test-server.sh" stop "$server" >/dev/null; wines
 . "$server/env"
 sql() { mariadb --no-defaults -h 127.0.0.1 -P "$MV_MYSQL_PORT" -u "$MV_MYSQL_USER" -p"$MV_MYSQL_PASSWORD" "$@"; }
 sql -e "create database mv_bench; create table mv_bench.invoice (id int primary key, name varchar(40),
-  amount decimal(12,2), note varchar(100)); set max_recursive_iterations = $rows;
+  amount decimal(12,2), note varchar(250)); set max_recursive_iterations = $rows;
   insert into mv_bench.invoice with recursive n(i) as (select 1 union all select i + 1 from n where i < $rows)
-  select i, concat('Vevő ', i), i * 1.25, repeat('x', 40 + i % 40) from n;"
+  select i, concat('Vevő ', i), i * 1.25, repeat('x', 150 + i % 100) from n;"
 echo "bench-backup: $(sql -N -e 'select count(*) from mv_bench.invoice') rows in mv_bench.invoice"
 
 cp "$win/tools/mvbackup.exe" "$win/tests/e2e/mysqldump.exe" "$work/programs/"

@@ -341,7 +341,7 @@ int BackupMySql(Run& run)
             CloseHandle(dump);
         }
         if (!IsCompleteMySqlDump(tail, read)) failure = "a mentés hiányos: nem a mentőprogram befejező sorával végződik.";
-        else if (!MoveFileExA(part.c_str(), run.file, MOVEFILE_WRITE_THROUGH))
+        else if (!MoveFileExA(part.c_str(), run.file, 0))
             failure = "a kész mentés nem nevezhető át (" + Quoted(run.file) + ").";
     }
     if (!failure.empty()) {
