@@ -11,7 +11,6 @@
 #include "tests/e2e/e2e_driver.h"
 #include "tests/harness/dialog_test.h"
 #include "tests/harness/message_box_capture.h"
-#include "tests/harness/test_files.h"
 
 #include <gtest/gtest.h>
 

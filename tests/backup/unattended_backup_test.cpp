@@ -147,15 +147,11 @@ TEST(UnattendedBackup, TheTaskRunsTheBackupDailyAsTheUserAndItsXmlIsSound)
     BackupSchedule schedule = {BackupKind::MySql, "shop", "", folder.c_str(), 7, "02:30"};
     BackupTaskPlace place = {program.c_str(), start.c_str(), user.c_str(), "2026-03-07"};
     static char xml[16384];
-    for (const char* time : {"2:30", "24:00", "12:60", "12.30", "12:3"}) {
-        schedule.time = time;
-        EXPECT_FALSE(BuildBackupTaskXml(schedule, place, xml, sizeof xml)) << time;
-    }
+    for (const char* time : {"2:30", "24:00", "12:60", "12.30", "12:3"})
+        EXPECT_FALSE(BuildBackupTaskXml((schedule.time = time, schedule), place, xml, sizeof xml)) << time;
     schedule.time = "23:59";
-    schedule.keep = 0;
-    EXPECT_FALSE(BuildBackupTaskXml(schedule, place, xml, sizeof xml));
-    schedule.keep = 7;
-    EXPECT_FALSE(BuildBackupTaskXml(schedule, place, xml, 1000));
+    EXPECT_FALSE(BuildBackupTaskXml((schedule.keep = 0, schedule), place, xml, sizeof xml));
+    EXPECT_FALSE(BuildBackupTaskXml((schedule.keep = 7, schedule), place, xml, 1000));
     ASSERT_TRUE(BuildBackupTaskXml(schedule, place, xml, sizeof xml));
     char time[8], arguments[1024];
     ReadBackupTaskXml(xml, time, sizeof time, arguments, sizeof arguments);
@@ -165,12 +161,10 @@ TEST(UnattendedBackup, TheTaskRunsTheBackupDailyAsTheUserAndItsXmlIsSound)
     // The fields as an XML parser reads them, the text taken in the program's code page.
     ScratchDirectory scratch;
     ASSERT_TRUE(WriteBytes(scratch.PathOf("task.xml"), xml));
-    std::string script = "import sys, xml.etree.ElementTree as E\n"
-                         "t = E.fromstring(open(sys.argv[1], 'rb').read().decode('cp1250').encode('utf-16'))\n"
-                         "for e in t.iter():\n"
-                         "  if e.text and e.text.strip(): print(e.tag.split('}')[1] + '=' + e.text)\n";
-    ASSERT_TRUE(WriteBytes(scratch.PathOf("read.py"), script));
-    FILE* reader = popen(("python3 " + scratch.PathOf("read.py") + " " + scratch.PathOf("task.xml") + " | iconv -f utf-8 -t cp1250").c_str(), "r");
+    FILE* reader = popen(("python3 - " + scratch.PathOf("task.xml") + " <<'E' | iconv -f utf-8 -t cp1250\n"
+                          "import sys, xml.etree.ElementTree as X\n"
+                          "for e in X.fromstring(open(sys.argv[1], 'rb').read().decode('cp1250').encode('utf-16')).iter():\n"
+                          "  if e.text and e.text.strip(): print(e.tag.split('}')[1] + '=' + e.text)\nE\n").c_str(), "r");
     ASSERT_TRUE(reader);
     std::string fields;
     for (char chunk[512]; fgets(chunk, sizeof chunk, reader);) fields += chunk;
