@@ -266,7 +266,11 @@ struct DumpFiles {
         }
         static unsigned counter = 0;
         snprintf(options, sizeof options, "%smvbackup-%lu-%lu-%u.cnf", folder, GetCurrentProcessId(), GetTickCount(), ++counter);
-        optionsHandle = CreateMySqlOptionFile(options, password);
+        // Held for reading only, so the dump program opens it whatever sharing it asks for.
+        HANDLE written = CreateMySqlOptionFile(options, password);
+        if (written != INVALID_HANDLE_VALUE && CloseHandle(written))
+            optionsHandle = CreateFileA(options, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (written != INVALID_HANDLE_VALUE && optionsHandle == INVALID_HANDLE_VALUE) DeleteFileA(options);
         SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
         std::string errorsPath = std::string(options) + ".err";
         errors = CreateFileA(errorsPath.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
