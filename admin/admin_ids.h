@@ -35,7 +35,8 @@
 #define IDC_MSSQL_BACKUP_NAME_LABEL 102
 #define IDC_MSSQL_BACKUP_FILE_LABEL 103
 #define IDC_MSSQL_BACKUP_PROGRESS 104  // shown while a backup runs: the percentage the server reported
-#define IDC_MSSQL_BACKUP_STAGE 105     // shown while a backup runs: what the server is doing
+#define IDC_MSSQL_BACKUP_LAST_RUN 105  // the selected database's last logged unattended backup
+#define IDC_MSSQL_BACKUP_STAGE 109     // shown while a backup runs: what the server is doing
 #define IDC_MSSQL_BACKUP_ICON 108
 #define IDC_MSSQL_BACKUP_DATABASES 201
 #define IDC_MSSQL_BACKUP_NAME 202
@@ -43,7 +44,8 @@
 #define IDC_MSSQL_BACKUP_GROUP 301
 #define IDC_MSSQL_BACKUP_CHOOSE 303
 #define IDC_MSSQL_BACKUP_RUN 6
-#define IDC_MSSQL_BACKUP_CANCEL 7  // "&Megszakítás", the one button while a backup runs (not IDCANCEL: Esc does nothing)
+#define IDC_MSSQL_BACKUP_SCHEDULE 7  // "Ütemezés…": the daily schedule (BACKUP_SCHEDULE)
+#define IDC_MSSQL_BACKUP_CANCEL 8  // "&Megszakítás", the one button while a backup runs (not IDCANCEL: Esc does nothing)
 
 // USER_ADMIN: the user-rights editor.
 #define IDC_RIGHTS_MYSQL_GROUP 101
@@ -124,9 +126,11 @@
 
 // MySQL backup (template MYSQL_BACKUP).
 #define IDC_MYBACKUP_SAVE 6
+#define IDC_MYBACKUP_SCHEDULE 7  // "Ütemezés…": the daily schedule (BACKUP_SCHEDULE)
 #define IDC_MYBACKUP_DATABASE_LABEL 101
 #define IDC_MYBACKUP_SERVER_LABEL 102
 #define IDC_MYBACKUP_FILE_LABEL 103
+#define IDC_MYBACKUP_LAST_RUN 105  // the selected database's last logged unattended backup
 #define IDC_MYBACKUP_ICON 108
 #define IDC_MYBACKUP_DATABASE 201
 #define IDC_MYBACKUP_SERVER 202
@@ -165,3 +169,16 @@
 #define IDC_MSRESTORE_CONFIRM 204
 #define IDC_MSRESTORE_GROUP 301
 #define IDC_MSRESTORE_CHOOSE 303
+
+// The daily schedule of a backup (template BACKUP_SCHEDULE), opened from both backup dialogs.
+#define IDC_SCHEDULE_DELETE 3
+#define IDC_SCHEDULE_SAVE 6
+#define IDC_SCHEDULE_TIME_LABEL 101
+#define IDC_SCHEDULE_FOLDER_LABEL 102
+#define IDC_SCHEDULE_KEEP_LABEL 103
+#define IDC_SCHEDULE_CURRENT 104  // the registered schedule, or "Nincs ütemezve."
+#define IDC_SCHEDULE_TIME 201
+#define IDC_SCHEDULE_FOLDER 202
+#define IDC_SCHEDULE_KEEP 203
+#define IDC_SCHEDULE_GROUP 301  // its text names the task
+#define IDC_SCHEDULE_CHOOSE 303

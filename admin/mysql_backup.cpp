@@ -2,6 +2,7 @@
 
 #include "admin/admin_ids.h"
 #include "admin/admin_tools.h"
+#include "admin/backup_schedule_dialog.h"
 #include "admin/mysql_admin_connection.h"
 #include "backup/mysql_backup_files.h"
 #include "db/odbc_cursor.h"
@@ -121,6 +122,22 @@ void SaveAndStart(HWND dialog)
     }
 }
 
+void ShowLastRun(HWND dialog)
+{
+    char database[256];
+    CurrentDatabase(dialog, database, sizeof database);
+    ShowLastBackupRun(dialog, IDC_MYBACKUP_LAST_RUN, BackupKind::MySql, database);
+}
+
+void OpenSchedule(HWND dialog)
+{
+    char database[256], file[fileCapacity], server[127];
+    CurrentDatabase(dialog, database, sizeof database);
+    GetControlText(dialog, IDC_MYBACKUP_FILE, file, sizeof file);
+    GetControlText(dialog, IDC_MYBACKUP_SERVER, server, sizeof server);
+    ShowBackupSchedule(dialog, BackupKind::MySql, database, server, file);
+}
+
 }  // namespace
 
 INT_PTR CALLBACK MySqlBackupProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
@@ -130,6 +147,7 @@ INT_PTR CALLBACK MySqlBackupProc(HWND dialog, UINT message, WPARAM wParam, LPARA
         HICON icon = LoadIconA(appInstance, "MV_BACKUP");
         SendDlgItemMessageA(dialog, IDC_MYBACKUP_ICON, STM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
         FillDatabaseList(dialog);
+        ShowLastRun(dialog);
         SendDlgItemMessageA(dialog, IDC_MYBACKUP_SERVER, EM_LIMITTEXT, 15, 0);
         SendDlgItemMessageA(dialog, IDC_MYBACKUP_FILE, EM_LIMITTEXT, fileCapacity - 1, 0);
         SetFocus(GetDlgItem(dialog, IDC_MYBACKUP_DATABASE));
@@ -146,8 +164,10 @@ INT_PTR CALLBACK MySqlBackupProc(HWND dialog, UINT message, WPARAM wParam, LPARA
         switch (LOWORD(wParam)) {
         case IDC_MYBACKUP_DATABASE:
             if (HIWORD(wParam) == CBN_CLOSEUP) ProposeFile(dialog);
+            if (HIWORD(wParam) == CBN_SELCHANGE) ShowLastRun(dialog);
             break;
         case IDC_MYBACKUP_CHOOSE: ChooseFile(dialog); break;
+        case IDC_MYBACKUP_SCHEDULE: OpenSchedule(dialog); break;
         case IDC_MYBACKUP_SAVE: SaveAndStart(dialog); break;
         }
         return 0;

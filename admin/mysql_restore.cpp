@@ -5,7 +5,7 @@
 #include "admin/mysql_admin_connection.h"
 #include "admin/mysql_client_run.h"
 #include "admin/restore_text.h"
-#include "backup/program_lookup.h"
+#include "backup/mysql_program.h"
 #include "db/odbc_cursor.h"
 #include "ui/dialog_utils.h"
 #include "config/session.h"
@@ -180,7 +180,7 @@ void StartRestore(HWND dialog)
         return;
     }
     SetCurrentDirectoryA(startDirectory);  // the client is looked for in the start folder too
-    if (!FindBackupProgram("mysql.exe", restore.program, sizeof restore.program))
+    if (!FindMySqlProgram("mysql.exe", restore.program, sizeof restore.program))
         return RefuseNaming(dialog, "mysql.exe", "' program nem található, a visszaállítás nem indult el.");
     char create[2 * nameCapacity + 32];
     if (!exists && (!BuildMySqlCreateDatabase(restore.target, create, sizeof create) ||

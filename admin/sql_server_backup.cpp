@@ -2,6 +2,7 @@
 
 #include "admin/admin_ids.h"
 #include "admin/admin_tools.h"
+#include "admin/backup_schedule_dialog.h"
 #include "admin/sql_server_connection.h"
 #include "admin/sql_server_statements.h"
 #include "backup/statement_run.h"
@@ -70,6 +71,8 @@ void InitBackup(HWND dialog)
     }
     SendDlgItemMessageA(dialog, IDC_MSSQL_BACKUP_DATABASES, CB_SETCURSEL, 0, 0);
     sqlServerConnection->CloseCursor(cursor);
+    char database[entryCapacity];
+    ShowLastBackupRun(dialog, IDC_MSSQL_BACKUP_LAST_RUN, BackupKind::SqlServer, CurrentDatabase(dialog, database));
     // Typing stops at what the backup reads, so nothing typed is cut.
     SendDlgItemMessageA(dialog, IDC_MSSQL_BACKUP_NAME, EM_LIMITTEXT, nameCapacity - 1, 0);
     SendDlgItemMessageA(dialog, IDC_MSSQL_BACKUP_FILE, EM_LIMITTEXT, fileCapacity - 1, 0);
@@ -128,7 +131,7 @@ void ReportEnd(void* context)
 void LockBackup(HWND dialog, bool locked)
 {
     static const int controls[] = {IDC_MSSQL_BACKUP_DATABASES, IDC_MSSQL_BACKUP_NAME, IDC_MSSQL_BACKUP_FILE,
-                                   IDC_MSSQL_BACKUP_CHOOSE, IDC_MSSQL_BACKUP_RUN};
+                                   IDC_MSSQL_BACKUP_CHOOSE, IDC_MSSQL_BACKUP_SCHEDULE, IDC_MSSQL_BACKUP_RUN};
     static const int runControls[] = {IDC_MSSQL_BACKUP_STAGE, IDC_MSSQL_BACKUP_PROGRESS, IDC_MSSQL_BACKUP_CANCEL};
     for (int id : controls) EnableWindow(GetDlgItem(dialog, id), !locked);
     EnableMenuItem(GetSystemMenu(dialog, FALSE), SC_CLOSE, MF_BYCOMMAND | (locked ? MF_GRAYED : MF_ENABLED));
@@ -250,6 +253,13 @@ void EndBackup(HWND dialog)
     EndDialog(dialog, 0);
 }
 
+void OpenSchedule(HWND dialog)
+{
+    char database[entryCapacity], file[fileCapacity];
+    GetControlText(dialog, IDC_MSSQL_BACKUP_FILE, file, sizeof file);
+    ShowBackupSchedule(dialog, BackupKind::SqlServer, CurrentDatabase(dialog, database), "", file);
+}
+
 }  // namespace
 
 INT_PTR CALLBACK SqlServerBackupProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
@@ -283,11 +293,16 @@ INT_PTR CALLBACK SqlServerBackupProc(HWND dialog, UINT message, WPARAM wParam, L
         // IDCANCEL is not handled: Esc does nothing.
         if (LOWORD(wParam) == IDC_MSSQL_BACKUP_DATABASES) {
             if (HIWORD(wParam) == CBN_CLOSEUP) ProposeBackup(dialog);
+            if (HIWORD(wParam) == CBN_SELCHANGE) {
+                char database[entryCapacity];
+                ShowLastBackupRun(dialog, IDC_MSSQL_BACKUP_LAST_RUN, BackupKind::SqlServer, CurrentDatabase(dialog, database));
+            }
             return TRUE;
         }
         if (HIWORD(wParam) != BN_CLICKED) return FALSE;
         if (LOWORD(wParam) == IDC_MSSQL_BACKUP_CHOOSE) ChooseBackupFile(dialog);
         else if (LOWORD(wParam) == IDC_MSSQL_BACKUP_RUN) StartBackup(dialog);
+        else if (LOWORD(wParam) == IDC_MSSQL_BACKUP_SCHEDULE) OpenSchedule(dialog);
         else if (LOWORD(wParam) == IDC_MSSQL_BACKUP_CANCEL) CancelBackup(dialog);
         else return FALSE;
         return TRUE;

@@ -42,6 +42,14 @@ bool BuildBackupStatement(char* target, size_t capacity, const char* database, c
                          values, 3);
 }
 
+bool BuildUnattendedBackupStatement(char* target, size_t capacity, const char* database, const char* file,
+                                    const char* backupName)
+{
+    const char* values[] = {database, file, backupName};
+    return FillStatement(target, capacity, "BACKUP DATABASE [%s] TO DISK = '%s' WITH CHECKSUM, INIT, NAME = '%s', STATS = 10",
+                         values, 3);
+}
+
 bool BuildBackupHeaderQuery(char* target, size_t capacity, const char* file)
 {
     return FillStatement(target, capacity, "RESTORE HEADERONLY FROM DISK = '%s'", &file, 1);

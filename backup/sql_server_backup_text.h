@@ -16,6 +16,10 @@ bool FillStatement(char* target, size_t capacity, const char* pattern, const cha
 // for every builder here.
 bool BuildBackupStatement(char* target, size_t capacity, const char* database, const char* file,
                           const char* backupName);
+// The unattended backup's statement: "BACKUP DATABASE [%s] TO DISK = '%s' WITH CHECKSUM, INIT, NAME =
+// '%s', STATS = 10".
+bool BuildUnattendedBackupStatement(char* target, size_t capacity, const char* database, const char* file,
+                                    const char* backupName);
 // RESTORE HEADERONLY of the file: a row per backup set it holds.
 bool BuildBackupHeaderQuery(char* target, size_t capacity, const char* file);
 // RESTORE VERIFYONLY of the file WITH CHECKSUM: reads the whole backup back and checks its checksums.

@@ -99,10 +99,23 @@ int SmallLength(const char* text)
     return length > SHRT_MAX ? -1 : (int)length;
 }
 
+OdbcMessageSink redirectedSink = nullptr;
+void* redirectedContext = nullptr;
+
 }  // namespace
+
+void RedirectOdbcMessages(OdbcMessageSink sink, void* context)
+{
+    redirectedSink = sink;
+    redirectedContext = context;
+}
 
 void ShowOdbcMessage(const char* text, HWND owner)
 {
+    if (redirectedSink) {
+        redirectedSink(redirectedContext, 0, text && text[0] ? text : noDiagnosticText);
+        return;
+    }
     // A wait cursor set by the caller must not stay over the box.
     SetCursor(LoadCursorA(nullptr, IDC_ARROW));
     MessageBoxA(owner, text && text[0] ? text : noDiagnosticText, odbcErrorCaption, MB_SYSTEMMODAL);

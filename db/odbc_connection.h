@@ -136,6 +136,10 @@ void ShowOdbcError(SQLHENV environment, SQLHDBC connection, SQLHSTMT statement, 
 // with a driver's message read earlier; an empty text says that the driver gave none.
 void ShowOdbcMessage(const char* text, HWND owner);
 
+// Sends what ShowOdbcError and ShowOdbcMessage would show to sink instead (native error 0), for a
+// program without windows that must never wait for a click; null shows the box again.
+void RedirectOdbcMessages(OdbcMessageSink sink, void* context);
+
 // Classifies a lower-case DBMS name; the initial fetch of the kind goes to *initialFetch.
 DatabaseKind ClassifyDbmsName(const char* lowerName, int* initialFetch);
 

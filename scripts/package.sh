@@ -2,11 +2,11 @@
 # Builds the release from the Windows build into dist/ (or --out DIR):
 #   Marvitelkon-<version>-x64.msi  the per-machine installer (packaging/Marvitelkon.wxs, wixl)
 #   Marvitelkon-<version>-x64.zip  the same files, for copying by hand
-# both holding Marvitelkon.exe, mvconfig.exe and the administrator's guide OLVASSEL.txt. The version
-# is the CMake project's.
+# both holding Marvitelkon.exe, mvconfig.exe, mvbackup.exe and the administrator's guide OLVASSEL.txt.
+# The version is the CMake project's.
 #
 # Usage: scripts/package.sh [--sign CERT.pfx] [--out DIR] [--from RELEASE_ENV]
-#   --sign CERT.pfx  signs both programs and the MSI (Authenticode, SHA-256) with the certificate and
+#   --sign CERT.pfx  signs the programs and the MSI (Authenticode, SHA-256) with the certificate and
 #                    key in CERT.pfx. Its password is read from the environment variable
 #                    MV_SIGN_PASSWORD (never from the command line); MV_SIGN_TIMESTAMP may name an
 #                    RFC 3161 time-stamp server, so the signatures outlive the certificate.
@@ -36,12 +36,12 @@ fi
 
 if [ -z "$from" ]; then
   "$MV_ROOT/scripts/setup.sh"
-  MV_BUILDS=windows "$MV_ROOT/scripts/build.sh" --target Marvitelkon mvconfig
+  MV_BUILDS=windows "$MV_ROOT/scripts/build.sh" --target Marvitelkon mvconfig mvbackup
   from=$MV_BUILD/windows/release.env
 fi
-MV_VERSION= MV_MANUFACTURER= MV_LAUNCHER= MV_MVCONFIG=
+MV_VERSION= MV_MANUFACTURER= MV_LAUNCHER= MV_MVCONFIG= MV_MVBACKUP=
 . "$from"
-if [ -z "$MV_VERSION" ] || [ ! -f "$MV_LAUNCHER" ] || [ ! -f "$MV_MVCONFIG" ]; then
+if [ -z "$MV_VERSION" ] || [ ! -f "$MV_LAUNCHER" ] || [ ! -f "$MV_MVCONFIG" ] || [ ! -f "$MV_MVBACKUP" ]; then
   echo "package: $from names no version or no built programs" >&2
   exit 1
 fi
@@ -53,6 +53,7 @@ stage=$work/stage
 mkdir "$stage"
 cp "$MV_LAUNCHER" "$stage/Marvitelkon.exe"
 cp "$MV_MVCONFIG" "$stage/mvconfig.exe"
+cp "$MV_MVBACKUP" "$stage/mvbackup.exe"
 # The guide is UTF-8 in the tree; administrators read it in Notepad on a Hungarian Windows.
 iconv -f UTF-8 -t CP1250 "$MV_ROOT/packaging/OLVASSEL.txt" | sed 's/$/\r/' > "$stage/OLVASSEL.txt"
 cp "$MV_ROOT/resources/art/aa_marvitelkon.ico" "$stage/marvitelkon.ico"
@@ -70,6 +71,7 @@ sign() {
 if [ -n "$cert" ]; then
   sign "$stage/Marvitelkon.exe"
   sign "$stage/mvconfig.exe"
+  sign "$stage/mvbackup.exe"
 fi
 
 # wixl warns that Package has no Platform (-a x64 sets it) and prints "unimplemented": only its
@@ -91,7 +93,7 @@ if ! msiinfo export "$work/$name.msi" Upgrade | grep -q $'\t768\t\tMV_INSTALLED_
 fi
 [ -z "$cert" ] || sign "$work/$name.msi"
 
-(cd "$stage" && zip -q -X "$work/$name.zip" Marvitelkon.exe mvconfig.exe OLVASSEL.txt)
+(cd "$stage" && zip -q -X "$work/$name.zip" Marvitelkon.exe mvconfig.exe mvbackup.exe OLVASSEL.txt)
 
 mkdir -p "$out"
 mv -f "$work/$name.msi" "$work/$name.zip" "$out/"

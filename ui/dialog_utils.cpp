@@ -5,6 +5,7 @@
 
 #include <commctrl.h>
 #include <commdlg.h>
+#include <shlobj.h>
 
 namespace {
 
@@ -18,6 +19,14 @@ const int ChooserNameSize = MAX_PATH;
 
 char saveResult[MAX_PATH];
 char openResult[MAX_PATH];
+char folderResult[MAX_PATH];
+
+// Opens the folder chooser at the folder its caller gave (lParam).
+int CALLBACK StartFolderChooser(HWND chooser, UINT message, LPARAM, LPARAM folder)
+{
+    if (message == BFFM_INITIALIZED && folder) SendMessageA(chooser, BFFM_SETSELECTIONA, TRUE, folder);
+    return 0;
+}
 
 typedef BOOL(APIENTRY* ChooserFunction)(LPOPENFILENAMEA);
 
@@ -123,4 +132,23 @@ const char* ChooseOpenFile(HWND owner, HINSTANCE instance, const char* initialDi
 {
     return RunChooser(GetOpenFileNameA, OpenChooserFlags, openResult, sizeof openResult, owner, instance,
                       initialDirectory, title ? title : "Fálj kiválasztás", filter ? filter : AllFilesFilter);
+}
+
+const char* ChooseFolder(HWND owner, const char* initialFolder, const char* title)
+{
+    folderResult[0] = '\0';
+    // The chooser's newer look needs COM on this thread.
+    HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    BROWSEINFOA request = {};
+    request.hwndOwner = owner;
+    request.lpszTitle = title;
+    request.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
+    request.lpfn = StartFolderChooser;
+    request.lParam = reinterpret_cast<LPARAM>(initialFolder && *initialFolder ? initialFolder : nullptr);
+    LPITEMIDLIST chosen = SHBrowseForFolderA(&request);
+    char path[MAX_PATH];
+    if (chosen && SHGetPathFromIDListA(chosen, path)) CopyText(folderResult, path);
+    if (chosen) CoTaskMemFree(chosen);
+    if (SUCCEEDED(com)) CoUninitialize();
+    return folderResult;
 }

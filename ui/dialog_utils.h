@@ -37,3 +37,8 @@ void SetListViewMode(HWND list, DWORD mode);
 const char* ChooseSaveFile(HWND owner, HINSTANCE instance, const char* initialDirectory, const char* title);
 const char* ChooseOpenFile(HWND owner, HINSTANCE instance, const char* initialDirectory, const char* title,
                            const char* filter);
+
+// The standard folder chooser, opened at initialFolder (when it names one) with title above the
+// folders. The chosen folder's full path, or an empty text when it was cancelled or the choice is no
+// folder of the file system; it lives in a buffer that the next call overwrites.
+const char* ChooseFolder(HWND owner, const char* initialFolder, const char* title);

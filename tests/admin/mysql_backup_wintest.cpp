@@ -247,12 +247,17 @@ TEST(MySqlBackupDialog, ListsTheServersDatabasesAndKeepsThePasswordInAPrivateFil
 
     // As long a path as the file chooser returns is taken whole.
     const std::string wholePath = start.PathOf(std::string(MAX_PATH - 1 - start.PathOf("").size(), 'f'));
+    ScratchDirectory data;  // the backup log: a failed run of mv_no_grants
+    SetEnvironmentVariableA("ProgramData", data.path.c_str());
+    ASSERT_TRUE(MakeDirectory(data.PathOf("Marvitelkon")) &&
+                WriteBytes(data.PathOf("Marvitelkon\\mentesek.log"), "2026-03-07 02:00:05\tmysql\tmv_no_grants\tf\t\tHIBA\tok\r\n"));
     MessageBoxCapture boxes;
     originalCreateProcess = ReplaceImport("kernel32.dll", "CreateProcessA", reinterpret_cast<void*>(&RecordCreateProcess));
     originalCreateFile = ReplaceImport("kernel32.dll", "CreateFileA", reinterpret_cast<void*>(&RecordCreateFile));
     RunDialog("MYSQL_BACKUP", HostProc, 0, [&](HWND menuOwner) {
         OnNextDialog([&](HWND dialog) {
             EXPECT_EQ(ComboItems(dialog, IDC_MYBACKUP_DATABASE), databases);
+            EXPECT_EQ(Text(dialog, IDC_MYBACKUP_LAST_RUN), "Még nem volt ütemezett mentés.");
             auto pick = [&](const char* name) {
                 SendDlgItemMessageA(dialog, IDC_MYBACKUP_DATABASE, CB_SELECTSTRING, -1, (LPARAM)name);
             };
@@ -262,8 +267,15 @@ TEST(MySqlBackupDialog, ListsTheServersDatabasesAndKeepsThePasswordInAPrivateFil
             ASSERT_EQ(boxes.Count(), 1u);
             EXPECT_EQ(boxes.Boxes()[0].text + "/" + boxes.Boxes()[0].caption, "A paraméterek kitöltése hiányos!/Hibaüzenet");
             pick("mv_no_grants");
+            SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_MYBACKUP_DATABASE, CBN_SELCHANGE), 0);
+            EXPECT_EQ(Text(dialog, IDC_MYBACKUP_LAST_RUN), "Utolsó ütemezett mentés: 2026-03-07 02:00:05, SIKERTELEN: ok");
             SetText(dialog, IDC_MYBACKUP_FILE, wholePath);
             SetText(dialog, IDC_MYBACKUP_SERVER, "127.0.0.1");
+            OnNextDialog([&](HWND schedule) {
+                EXPECT_EQ(Text(schedule, IDC_SCHEDULE_GROUP) + "|" + Text(schedule, IDC_SCHEDULE_FOLDER), "MySQL - mv_no_grants|" + start.path);
+                SendMessageA(schedule, WM_CLOSE, 0, 0);
+            });
+            Click(dialog, IDC_MYBACKUP_SCHEDULE);
             const std::string missing = start.PathOf("missing\\");
             SetEnvironmentVariableA("TMP", missing.c_str());
             Click(dialog, IDC_MYBACKUP_SAVE);
@@ -412,8 +424,8 @@ TEST(MySqlRestoreDialog, RefusesWhatItCannotRestoreWholeAndShowsTheClientsOwnFai
     const std::string options = "--defaults-extra-file=" + std::string(temporary) + "mysqldump-";
     EXPECT_EQ(arguments.substr(0, options.size()), options) << arguments;
     std::string rest = ".cnf";
-    for (const std::string& argument : {"--default-character-set=cp1250", "-h", "127.0.0.1", "-u", "a \"b\\", "mv_restore_kept"})
-        rest += '\0' + argument;
+    for (const char* argument : {"--default-character-set=cp1250", "-h", "127.0.0.1", "-u", "a \"b\\", "mv_restore_kept"})
+        rest += std::string(1, '\0') + argument;
     rest += std::string(1, '\0') + '\n';
     EXPECT_EQ(arguments.size() > rest.size() ? Hex(arguments.substr(arguments.size() - rest.size())) : arguments, Hex(rest));
     EXPECT_EQ(arguments.find(server.password), std::string::npos);

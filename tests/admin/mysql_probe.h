@@ -101,3 +101,24 @@ inline std::string Quoted(const std::string& value)
     for (char c : value) out += (c == '\'' || c == '\\') ? std::string(2, c) : std::string(1, c);
     return out;
 }
+
+#ifdef _WIN32
+// Feeds the dump to the host's mariadb client for database; the Linux child runs detached.
+inline bool Restore(const TestServer& server, const std::string& dumpFile, const std::string& database)
+{
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    HANDLE input = CreateFileA(dumpFile.c_str(), GENERIC_READ, FILE_SHARE_READ, &inherit, OPEN_EXISTING, 0, nullptr);
+    std::string command = "\"Z:\\usr\\bin\\mariadb\" --no-defaults -h 127.0.0.1 -P " + server.port + " -u " +
+                          server.user + " -p" + server.password + " " + database;
+    STARTUPINFOA startup = {sizeof startup};
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = input;
+    startup.hStdOutput = startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    PROCESS_INFORMATION process = {};
+    bool started = input != INVALID_HANDLE_VALUE && CreateProcessA("Z:\\usr\\bin\\mariadb", &command[0], nullptr,
+                                                                   nullptr, TRUE, 0, nullptr, nullptr, &startup, &process);
+    CloseHandle(input);
+    if (started) CloseHandle(process.hThread), CloseHandle(process.hProcess);
+    return started;
+}
+#endif

@@ -262,6 +262,12 @@ TEST_F(SqlServerTools, BackupProposesADatedFileChecksItsParametersAndStaysOpenAf
     for (char& c : folder) c = c == '/' ? '\\' : c;
     const std::string file = folder + "x]y.bak", missing = folder + "nincs\\x.bak";
     DeleteFileA(file.c_str());
+    // The last logged runs: none of master's, one of x]y's (and one of a MySQL database of that name).
+    ScratchDirectory data;
+    SetEnvironmentVariableA("ProgramData", data.path.c_str());
+    ASSERT_TRUE(MakeDirectory(data.PathOf("Marvitelkon")) &&
+                WriteBytes(data.PathOf("Marvitelkon\\mentesek.log"), "2026-03-07 02:00:05\tmssql\tx]y\tf\t1\tOK\tm\r\n"
+                                                                         "2026-03-08 02:00:05\tmysql\tx]y\tf\t1\tHIBA\tm\r\n"));
     void* original = ReplaceImport("comdlg32.dll", "GetSaveFileNameA", reinterpret_cast<void*>(&FakeSaveChooser));
     SYSTEMTIME now;
     GetLocalTime(&now);
@@ -270,6 +276,8 @@ TEST_F(SqlServerTools, BackupProposesADatedFileChecksItsParametersAndStaysOpenAf
     RunTool(ShowSqlServerBackup, [&](HWND dialog) {
         EXPECT_EQ(ComboItems(dialog, IDC_MSSQL_BACKUP_DATABASES), (Strings{"master", "sales", "x]y"}));
         EXPECT_EQ(Selection(dialog, IDC_MSSQL_BACKUP_DATABASES), 0);
+        EXPECT_EQ(Text(dialog, IDC_MSSQL_BACKUP_LAST_RUN), "Még nem volt ütemezett mentés.");
+        EXPECT_FALSE(IsShown(dialog, IDC_MSSQL_BACKUP_CANCEL) || IsShown(dialog, IDC_MSSQL_BACKUP_PROGRESS));
         Click(dialog, IDC_MSSQL_BACKUP_RUN);  // nothing proposed yet
         Pick(dialog, IDC_MSSQL_BACKUP_DATABASES, 1);
         EXPECT_EQ(Text(dialog, IDC_MSSQL_BACKUP_NAME) + "|" + Text(dialog, IDC_MSSQL_BACKUP_FILE), "SALES|" + std::string(proposed));
@@ -279,7 +287,13 @@ TEST_F(SqlServerTools, BackupProposesADatedFileChecksItsParametersAndStaysOpenAf
         SetText(dialog, IDC_MSSQL_BACKUP_FILE, "C:\\mentes\\regi.bak");
         chosen = missing;
         Click(dialog, IDC_MSSQL_BACKUP_CHOOSE);
-        PressKey(dialog, VK_DOWN);  // arrow keys choose x]y and propose nothing
+        PressKey(dialog, VK_DOWN);  // arrow keys choose x]y and propose nothing; the last run follows
+        EXPECT_EQ(Text(dialog, IDC_MSSQL_BACKUP_LAST_RUN), "Utolsó ütemezett mentés: 2026-03-07 02:00:05, sikeres");
+        OnNextDialog([&](HWND schedule) {
+            EXPECT_EQ(Text(schedule, IDC_SCHEDULE_GROUP) + "|" + Text(schedule, IDC_SCHEDULE_FOLDER), "SQL Server - x]y|" + folder + "nincs");
+            SendMessageA(schedule, WM_CLOSE, 0, 0);
+        });
+        Click(dialog, IDC_MSSQL_BACKUP_SCHEDULE);
         SetText(dialog, IDC_MSSQL_BACKUP_NAME, "HETI");
         Click(dialog, IDC_MSSQL_BACKUP_RUN);
         WaitForBackup(dialog);
@@ -351,7 +365,7 @@ TEST_F(SqlServerTools, BackupAsksBeforeReplacingIsVerifiedAndCanBeStopped)
         Click(dialog, IDC_MSSQL_BACKUP_RUN);
         WaitForBackup(dialog, "A mentés ellenőrzése");
         EXPECT_TRUE(IsEnabledControl(dialog, IDC_MSSQL_BACKUP_CANCEL) && !IsEnabledControl(dialog, IDC_MSSQL_BACKUP_RUN) &&
-                    !IsEnabledControl(dialog, IDC_MSSQL_BACKUP_CHOOSE));
+                    !IsEnabledControl(dialog, IDC_MSSQL_BACKUP_CHOOSE) && !IsEnabledControl(dialog, IDC_MSSQL_BACKUP_SCHEDULE));
         SendMessageA(dialog, WM_CLOSE, 0, 0);
         Click(dialog, IDC_MSSQL_BACKUP_CANCEL);
         WaitForBackup(dialog);

@@ -15,7 +15,8 @@
 //
 // Recording (MV_MYSQLDUMP_RECORD names a file): appends the arguments as the program's runtime split
 // them (each followed by a zero byte, the run by a line feed), writes "-- Dump completed" to
-// standard output and ends with 0, so a test sees exactly what a dump program would get.
+// standard output (or the file of --result-file=) and ends with 0, so a test sees exactly what a dump
+// program would get.
 //
 // Either way, a file named by MV_MYSQLDUMP_STATUS may hold a status: nothing is dumped then, and the
 // program ends with it, negative ones too (-1073741515: a DLL missing), after the completion line for
@@ -65,6 +66,14 @@ std::wstring Setting(const wchar_t* name, const wchar_t* fallback)
     return value && *value ? value : fallback;
 }
 
+// Where the dump goes: the file of --result-file=, else standard output.
+FILE* DumpOutput(int argc, char** argv)
+{
+    for (int i = 1; i < argc; i++)
+        if (strncmp(argv[i], "--result-file=", 14) == 0) return fopen(argv[i] + 14, "wb");
+    return stdout;
+}
+
 int Record(int argc, char** argv, const std::wstring& file)
 {
     FILE* out = _wfopen(file.c_str(), L"ab");
@@ -72,7 +81,9 @@ int Record(int argc, char** argv, const std::wstring& file)
     for (int i = 1; i < argc; i++) fwrite(argv[i], 1, strlen(argv[i]) + 1, out);
     fputc('\n', out);
     fclose(out);
-    printf("-- Dump completed\n");
+    FILE* dump = DumpOutput(argc, argv);
+    if (dump) fprintf(dump, "-- Dump completed\n");
+    if (dump && dump != stdout) fclose(dump);
     return 0;
 }
 
@@ -170,8 +181,14 @@ int main(int argc, char** argv)
     bool fail = file && fscanf(file, "%d", &code) == 1;
     if (file) fclose(file);
     std::wstring record = Setting(L"MV_MYSQLDUMP_RECORD", L"");
-    if (fail && !IsClient()) printf(code ? "-- Dump completed\n" : "-- MariaDB dump\n");
-    else code = record.empty() ? Forward() : Record(argc, argv, record);
+    if (fail && !IsClient()) {
+        if (FILE* dump = DumpOutput(argc, argv)) {
+            fprintf(dump, code ? "-- Dump completed\n" : "-- MariaDB dump\n");
+            if (dump != stdout) fclose(dump);
+        }
+    } else {
+        code = record.empty() ? Forward() : Record(argc, argv, record);
+    }
     hold(L"MV_MYSQLDUMP_HOLD_AFTER");
     return code;
 }

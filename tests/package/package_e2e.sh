@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The release as it is delivered: builds the packages with scripts/package.sh (the build's version,
 # signed with a throwaway certificate, and a higher version from the test's release-next.env),
-# checks the signatures and mvconfig --version, then runs the test program, which installs, upgrades
+# checks the signatures and the tools' --version, then runs the test program, which installs, upgrades
 # and removes them, in a fresh Wine prefix of its own ($MV_BUILD/wineprefix-package).
 # Usage: package_e2e.sh BUILD_ROOT TEST_PROGRAM NEXT_RELEASE_ENV
 set -euo pipefail
@@ -42,7 +42,8 @@ for release in first next; do
   unzip -q "$work/$release/Marvitelkon-${!version}-x64.zip" -d "$work/$release/files"
 done
 
-signed=("$work/first/files/Marvitelkon.exe" "$work/first/files/mvconfig.exe" "$work/first/Marvitelkon-$first_version-x64.msi")
+signed=("$work/first/files/Marvitelkon.exe" "$work/first/files/mvconfig.exe" "$work/first/files/mvbackup.exe"
+        "$work/first/Marvitelkon-$first_version-x64.msi")
 for file in "${signed[@]}"; do
   osslsigncode verify -CAfile "$work/cert.pem" -in "$file" >"$work/verify.log" 2>&1 ||
     { cat "$work/verify.log"; fail "$(basename "$file") does not verify against the signing certificate"; }
@@ -55,9 +56,11 @@ echo "package_e2e: signatures of ${signed[*]##*/} verified"
 export WINEPREFIX=$prefix
 for release in first next; do
   version=${release}_version
-  wine "$work/$release/files/mvconfig.exe" --version >"$work/version.txt" 2>/dev/null
-  [ "$(head -n 1 "$work/version.txt" | tr -d '\r')" = "mvconfig (Marvitelkon) ${!version}" ] ||
-    fail "mvconfig --version of $release says $(cat "$work/version.txt")"
+  for tool in mvconfig mvbackup; do
+    wine "$work/$release/files/$tool.exe" --version >"$work/version.txt" 2>/dev/null
+    [ "$(head -n 1 "$work/version.txt" | tr -d '\r')" = "$tool (Marvitelkon) ${!version}" ] ||
+      fail "$tool --version of $release says $(cat "$work/version.txt")"
+  done
 done
 
 export MV_PACKAGE_MSI=$work/first/Marvitelkon-$first_version-x64.msi MV_PACKAGE_VERSION=$first_version

@@ -36,7 +36,7 @@ std::string ArtFile(const std::string& name)
     return e2e::WindowsPath(EnvironmentValue("MV_SOURCE_DIR")) + "\\resources\\art\\" + name;
 }
 
-const char* const PackageFiles[] = {"Marvitelkon.exe", "OLVASSEL.txt", "mvconfig.exe"};
+const char* const PackageFiles[] = {"Marvitelkon.exe", "OLVASSEL.txt", "mvconfig.exe", "mvbackup.exe"};
 
 std::string KnownFolder(int csidl)
 {
@@ -140,7 +140,7 @@ void ExpectInstalled(const std::string& folder, const Release& release)
 {
     for (const char* name : PackageFiles)
         EXPECT_TRUE(ReadBytes(folder + "\\" + name) == ReadBytes(release.files + "\\" + name)) << name << " differs";
-    for (const char* name : {"Marvitelkon.exe", "mvconfig.exe"}) {
+    for (const char* name : {"Marvitelkon.exe", "mvconfig.exe", "mvbackup.exe"}) {
         std::string program = folder + "\\" + name;
         EXPECT_EQ(VersionText(program, "ProductVersion"), release.version) << name;
         EXPECT_EQ(VersionText(program, "FileVersion"), release.version) << name;
