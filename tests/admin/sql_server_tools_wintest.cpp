@@ -232,14 +232,15 @@ BOOL WINAPI FakeSaveChooser(OPENFILENAMEA* request)
 }
 
 // Lets the dialog's loop run until its backup has ended (the dialog unlocked or closed), or until
-// its stage begins with stage; the stages and percentages it showed meanwhile ("stage|percentage").
-Strings WaitForBackup(HWND dialog, const std::string& stage = "\n")
+// its stage (the text of stageLabel) begins with stage; the stages and percentages it showed
+// meanwhile ("stage|percentage").
+Strings WaitForBackup(HWND dialog, const std::string& stage = "\n", int stageLabel = IDC_MSSQL_BACKUP_STAGE)
 {
     Strings shown;
     for (DWORD start = GetTickCount(); GetTickCount() - start < 30000; Sleep(5)) {
         PumpMessages(dialog);
         if (!IsWindowVisible(dialog) || IsEnabledControl(dialog, IDC_MSSQL_BACKUP_RUN)) return shown;
-        std::string now = Text(dialog, IDC_MSSQL_BACKUP_STAGE) + "|" +
+        std::string now = Text(dialog, stageLabel) + "|" +
                           std::to_string(SendDlgItemMessageA(dialog, IDC_MSSQL_BACKUP_PROGRESS, PBM_GETPOS, 0, 0));
         if (IsShown(dialog, IDC_MSSQL_BACKUP_PROGRESS) && (shown.empty() || shown.back() != now)) shown.push_back(now);
         if (now.compare(0, stage.size(), stage) == 0) return shown;
@@ -438,7 +439,7 @@ TEST_F(SqlServerTools, RestoreMovesTheFilesUnderTheNewNameAndReplacesOnlyWhenCon
         EXPECT_TRUE(ChangeStandIn("backup\t2\t0\t2", "backup\t3\t600\t0"));
         SetText(dialog, IDC_MSRESTORE_TARGET, target);
         Click(dialog, IDC_MSRESTORE_RUN);
-        WaitForBackup(dialog, Text(dialog, IDC_MSRESTORE_HEADER) + "|33");
+        WaitForBackup(dialog, Text(dialog, IDC_MSRESTORE_HEADER) + "|33", IDC_MSRESTORE_HEADER);
         EXPECT_TRUE(IsEnabledControl(dialog, IDC_MSRESTORE_CANCEL) && !IsEnabledControl(dialog, IDC_MSRESTORE_FILE) &&
                     !IsEnabledControl(dialog, IDC_MSRESTORE_TARGET));
         SendMessageA(dialog, WM_CLOSE, 0, 0);

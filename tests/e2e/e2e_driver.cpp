@@ -493,6 +493,9 @@ bool Program::Start(const std::string& path, const std::string& currentDirectory
     std::vector<char> line(commandLine.begin(), commandLine.end());
     line.push_back('\0');
 
+    // Wine starts its desktop process for the first window of a fresh server: from here, not from the
+    // program, where it would join the program's job and be counted as one of its processes.
+    GetDesktopWindow();
     // The job kills the program and whatever it starts when its last handle closes: when this
     // object goes, and also when this test process dies.
     job = CreateJobObjectA(nullptr, nullptr);
