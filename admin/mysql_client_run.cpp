@@ -2,6 +2,7 @@
 
 #include "admin/restore_text.h"
 #include "backup/mysql_backup_files.h"
+#include "backup/mysql_program.h"
 #include "support/bounded_text.h"
 
 #include <stdio.h>
@@ -71,33 +72,9 @@ DWORD WINAPI Feed(LPVOID parameter)
 // error output, handing it these two handles and no other.
 bool StartClient(MySqlClientRun* run, char* commandLine, HANDLE input)
 {
-    HANDLE handles[] = {input, run->outputFile};
-    SIZE_T size = 0;
-    InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
-    auto* attributes = static_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(malloc(size));
-    if (!attributes) return false;
-    bool started = false;
-    if (InitializeProcThreadAttributeList(attributes, 1, 0, &size)) {
-        STARTUPINFOEXA startup = {};
-        startup.StartupInfo.cb = sizeof startup;
-        startup.StartupInfo.dwFlags = STARTF_USESTDHANDLES;
-        startup.StartupInfo.hStdInput = input;
-        startup.StartupInfo.hStdOutput = startup.StartupInfo.hStdError = run->outputFile;
-        startup.lpAttributeList = attributes;
-        PROCESS_INFORMATION process = {};
-        started = UpdateProcThreadAttribute(attributes, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, handles, sizeof handles,
-                                            nullptr, nullptr) &&
-                  CreateProcessA(run->program, commandLine, nullptr, nullptr, TRUE,
-                                 CREATE_NO_WINDOW | EXTENDED_STARTUPINFO_PRESENT, nullptr, run->currentDirectory,
-                                 &startup.StartupInfo, &process);
-        if (started) {
-            CloseHandle(process.hThread);
-            run->process = process.hProcess;
-        }
-        DeleteProcThreadAttributeList(attributes);
-    }
-    free(attributes);
-    return started;
+    return StartProgram({run->program, commandLine, run->currentDirectory, CREATE_NO_WINDOW, input, run->outputFile,
+                         run->outputFile, nullptr, SW_HIDE},
+                        &run->process);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "backup/mysql_backup_files.h"
 
+#include "backup/mysql_program.h"
 #include "support/bounded_text.h"
 
 #include <sddl.h>
@@ -97,27 +98,11 @@ bool StartConsole(const char* batch, HANDLE lock, const char* currentDirectory, 
     char commandLine[MAX_PATH + 32] = "cmd.exe /c \"\"";
     AppendText(commandLine, sizeof commandLine, batch);
     AppendText(commandLine, sizeof commandLine, "\"\"");
-    SIZE_T size = 0;
-    InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
-    auto* attributes = static_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(malloc(size));
-    if (!attributes) return false;
-    bool started = false;
-    if (InitializeProcThreadAttributeList(attributes, 1, 0, &size)) {
-        STARTUPINFOEXA startup = {};
-        startup.StartupInfo.cb = sizeof startup;
-        startup.StartupInfo.dwFlags = STARTF_USESHOWWINDOW;
-        startup.StartupInfo.wShowWindow = SW_SHOW;
-        startup.lpAttributeList = attributes;
-        PROCESS_INFORMATION process = {};
-        started = UpdateProcThreadAttribute(attributes, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, &lock, sizeof lock,
-                                            nullptr, nullptr) &&
-                  CreateProcessA(interpreter, commandLine, nullptr, nullptr, TRUE,
-                                 CREATE_NEW_CONSOLE | EXTENDED_STARTUPINFO_PRESENT, nullptr, currentDirectory,
-                                 &startup.StartupInfo, &process);
-        if (started) CloseHandle(process.hThread), CloseHandle(process.hProcess);
-        DeleteProcThreadAttributeList(attributes);
-    }
-    free(attributes);
+    HANDLE process = nullptr;
+    bool started = StartProgram({interpreter, commandLine, currentDirectory, CREATE_NEW_CONSOLE, nullptr, nullptr,
+                                 nullptr, lock, SW_SHOW},
+                                &process);
+    if (started) CloseHandle(process);
     return started;
 }
 

@@ -52,12 +52,12 @@ bool FindMySqlProgram(const char* exeName, char* target, size_t capacity)
     return true;
 }
 
-bool RunMySqlProgram(const char* program, char* commandLine, HANDLE input, HANDLE output, HANDLE error,
-                     DWORD interval, void (*progress)(void* context), void* context, DWORD* status)
+bool StartProgram(const ProgramStart& start, HANDLE* process)
 {
-    HANDLE handles[3];
+    *process = nullptr;
+    HANDLE handles[4];
     DWORD count = 0;
-    for (HANDLE one : {input, output, error}) {
+    for (HANDLE one : {start.input, start.output, start.error, start.inherited}) {
         bool listed = false;
         for (DWORD i = 0; i < count; i++) listed = listed || handles[i] == one;
         if (one && one != INVALID_HANDLE_VALUE && !listed) handles[count++] = one;
@@ -71,26 +71,42 @@ bool RunMySqlProgram(const char* program, char* commandLine, HANDLE input, HANDL
     }
     STARTUPINFOEXA startup = {};
     startup.StartupInfo.cb = sizeof startup;
-    startup.StartupInfo.dwFlags = STARTF_USESTDHANDLES;
-    startup.StartupInfo.hStdInput = input;
-    startup.StartupInfo.hStdOutput = output;
-    startup.StartupInfo.hStdError = error;
+    if (start.input || start.output || start.error) {
+        startup.StartupInfo.dwFlags = STARTF_USESTDHANDLES;
+        startup.StartupInfo.hStdInput = start.input;
+        startup.StartupInfo.hStdOutput = start.output;
+        startup.StartupInfo.hStdError = start.error;
+    } else {
+        startup.StartupInfo.dwFlags = STARTF_USESHOWWINDOW;
+        startup.StartupInfo.wShowWindow = start.show;
+    }
     startup.lpAttributeList = attributes;
-    PROCESS_INFORMATION process = {};
-    bool started = (count == 0 || UpdateProcThreadAttribute(attributes, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, handles,
-                                                            count * sizeof(HANDLE), nullptr, nullptr)) &&
-                   CreateProcessA(program, commandLine, nullptr, nullptr, count > 0, EXTENDED_STARTUPINFO_PRESENT,
-                                  nullptr, nullptr, &startup.StartupInfo, &process);
+    PROCESS_INFORMATION started = {};
+    bool ok = (count == 0 || UpdateProcThreadAttribute(attributes, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, handles,
+                                                       count * sizeof(HANDLE), nullptr, nullptr)) &&
+              CreateProcessA(start.program, start.commandLine, nullptr, nullptr, count > 0,
+                             start.flags | EXTENDED_STARTUPINFO_PRESENT, nullptr, start.currentDirectory,
+                             &startup.StartupInfo, &started);
     DWORD failure = GetLastError();
     DeleteProcThreadAttributeList(attributes);
     free(attributes);
-    if (!started) {
+    if (!ok) {
         SetLastError(failure);
         return false;
     }
-    CloseHandle(process.hThread);
-    while (WaitForSingleObject(process.hProcess, progress ? interval : INFINITE) == WAIT_TIMEOUT) progress(context);
-    bool ended = GetExitCodeProcess(process.hProcess, status);
-    CloseHandle(process.hProcess);
+    CloseHandle(started.hThread);
+    *process = started.hProcess;
+    return true;
+}
+
+bool RunMySqlProgram(const char* program, char* commandLine, HANDLE input, HANDLE output, HANDLE error,
+                     DWORD interval, void (*progress)(void* context), void* context, DWORD* status)
+{
+    HANDLE process = nullptr;
+    if (!StartProgram({program, commandLine, nullptr, 0, input, output, error, nullptr, SW_SHOWNORMAL}, &process))
+        return false;
+    while (WaitForSingleObject(process, progress ? interval : INFINITE) == WAIT_TIMEOUT) progress(context);
+    bool ended = GetExitCodeProcess(process, status);
+    CloseHandle(process);
     return ended;
 }

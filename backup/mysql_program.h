@@ -11,6 +11,22 @@
 // that order. False (target empty) when none of them holds it or the path does not fit.
 bool FindMySqlProgram(const char* exeName, char* target, size_t capacity);
 
+// How a program is started: by its full path, inheriting the listed handles and nothing else (no
+// socket of a connection, say), so that what it must not hold stays the starter's.
+struct ProgramStart {
+    const char* program;           // full path
+    char* commandLine;             // starts with the program's own name; CreateProcess may change it
+    const char* currentDirectory;  // null: the starter's
+    DWORD flags;                   // for CreateProcess: CREATE_NEW_CONSOLE, CREATE_NO_WINDOW or 0
+    HANDLE input, output, error;   // its standard handles (inheritable), or all null: its own
+    HANDLE inherited;              // one more inheritable handle it holds, or null
+    WORD show;                     // how its first window is shown, with the standard handles null
+};
+
+// Starts it; *process receives the process handle, which the caller closes. False when it did not
+// start (GetLastError says why).
+bool StartProgram(const ProgramStart& start, HANDLE* process);
+
 // Starts program by its full path with commandLine (which starts with the program's own name, as the
 // programs expect; it may be changed by the call) in the current folder, with these standard
 // handles (inheritable, or null for none), and waits for it to end, calling progress(context) every
