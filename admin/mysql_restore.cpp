@@ -4,6 +4,7 @@
 #include "admin/admin_tools.h"
 #include "admin/mysql_admin_connection.h"
 #include "admin/mysql_client_run.h"
+#include "admin/restore_dialog_common.h"
 #include "admin/restore_text.h"
 #include "backup/mysql_program.h"
 #include "db/odbc_cursor.h"
@@ -43,9 +44,9 @@ struct Restore {
 Restore restore;
 
 const char* const incompleteText = "A paraméterek kitöltése hiányos!";
-const char* const failedText = "A visszaállítás sikertelen!";
+const char* const failedText = restoreFailedText;
 
-void Refuse(HWND dialog, const char* text) { MessageBoxA(dialog, text, "Hibaüzenet", MB_TASKMODAL); }
+void Refuse(HWND dialog, const char* text) { RefuseRestore(dialog, text); }
 
 // "A(z) 'NAME' ..." refusals.
 void RefuseNaming(HWND dialog, const char* name, const char* after)
@@ -135,17 +136,10 @@ void ReportEnd(void* context)
 // Locks the dialog while the client runs (every field and button but "&Megszakítás", the close box).
 void LockRestore(HWND dialog, bool locked)
 {
-    static const int controls[] = {IDC_MYRESTORE_FILE, IDC_MYRESTORE_CHOOSE, IDC_MYRESTORE_SERVER, IDC_MYRESTORE_TARGET,
-                                   IDC_MYRESTORE_CONFIRM, IDC_MYRESTORE_RUN};
-    for (int id : controls) EnableWindow(GetDlgItem(dialog, id), !locked);
-    EnableMenuItem(GetSystemMenu(dialog, FALSE), SC_CLOSE, MF_BYCOMMAND | (locked ? MF_GRAYED : MF_ENABLED));
-    SendDlgItemMessageA(dialog, IDC_MYRESTORE_PROGRESS, PBM_SETPOS, 0, 0);
-    for (int id : {IDC_MYRESTORE_PROGRESS, IDC_MYRESTORE_CANCEL}) {
-        ShowWindow(GetDlgItem(dialog, id), locked ? SW_SHOW : SW_HIDE);
-        EnableWindow(GetDlgItem(dialog, id), locked);
-    }
-    if (!locked)
-        SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, IDC_MYRESTORE_RUN)), TRUE);
+    LockForRun(dialog, locked,
+               {IDC_MYRESTORE_FILE, IDC_MYRESTORE_CHOOSE, IDC_MYRESTORE_SERVER, IDC_MYRESTORE_TARGET,
+                IDC_MYRESTORE_CONFIRM, IDC_MYRESTORE_RUN},
+               {IDC_MYRESTORE_PROGRESS, IDC_MYRESTORE_CANCEL}, IDC_MYRESTORE_PROGRESS, IDC_MYRESTORE_RUN);
 }
 
 // "&Visszaállítás": every check first, so a refusal runs nothing; then a new target is created and
@@ -172,13 +166,7 @@ void StartRestore(HWND dialog)
         return Refuse(dialog, "Az adatbázis neve nem tartalmazhat vezérlőkaraktert!");
     bool exists = false;
     ListDatabases(nullptr, restore.target, &exists);
-    if (exists && strcmp(confirmation, restore.target) != 0) {
-        char text[nameCapacity + 160] = "A(z) '";
-        AppendText(text, sizeof text, restore.target);
-        AppendText(text, sizeof text, "' adatbázis már létezik. A felülírásához írja be a nevét a megerősítés mezőbe!");
-        MessageBoxA(dialog, text, "Figyelem", MB_ICONWARNING | MB_TASKMODAL);
-        return;
-    }
+    if (!MayRestoreInto(dialog, restore.target, exists, confirmation)) return;
     SetCurrentDirectoryA(startDirectory);  // the client is looked for in the start folder too
     if (!FindMySqlProgram("mysql.exe", restore.program, sizeof restore.program))
         return RefuseNaming(dialog, "mysql.exe", "' program nem található, a visszaállítás nem indult el.");
@@ -211,23 +199,14 @@ void EndRestore(HWND dialog)
     if (!run.Running()) return;
     run.End();
     LockRestore(dialog, false);
-    char text[nameCapacity + 160];
-    if (run.Cancelled()) {
-        snprintf(text, sizeof text, "A visszaállítás megszakítva.\r\nA(z) '%s' adatbázis tartalma hiányos lehet.",
-                 restore.target);
-        MessageBoxA(dialog, text, "Üzenet", MB_TASKMODAL);
-    } else if (!run.Succeeded()) {
+    if (!run.Cancelled() && !run.Succeeded()) {
         // The client's own words; a client that said nothing (it crashed, say) is named by its status.
         char said[sizeof run.output + 64];
         if (run.output[0]) CopyText(said, run.output);
         else snprintf(said, sizeof said, "A mysql.exe 0x%08lX kóddal állt le.", (unsigned long)run.exitCode);
         Refuse(dialog, said);
-        Refuse(dialog, failedText);
-    } else {
-        snprintf(text, sizeof text, "A(z) '%s' adatbázis visszaállítása kész.", restore.target);
-        MessageBoxA(dialog, text, "Üzenet", MB_TASKMODAL);
-        EndDialog(dialog, 0);
     }
+    ShowRestoreEnd(dialog, restore.target, run.Cancelled(), run.Succeeded());
 }
 
 void InitRestore(HWND dialog)
@@ -236,19 +215,13 @@ void InitRestore(HWND dialog)
     SendDlgItemMessageA(dialog, IDC_MYRESTORE_ICON, STM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
     ListDatabases(dialog, "", nullptr);
     restore.checked[0] = '\0';
-    SendDlgItemMessageA(dialog, IDC_MYRESTORE_FILE, EM_LIMITTEXT, fileCapacity - 1, 0);
     SendDlgItemMessageA(dialog, IDC_MYRESTORE_SERVER, EM_LIMITTEXT, 15, 0);
-    SendDlgItemMessageA(dialog, IDC_MYRESTORE_TARGET, CB_LIMITTEXT, nameLimit, 0);
-    SendDlgItemMessageA(dialog, IDC_MYRESTORE_CONFIRM, EM_LIMITTEXT, nameLimit, 0);
-    SetFocus(GetDlgItem(dialog, IDC_MYRESTORE_FILE));
+    InitRestoreFields(dialog, IDC_MYRESTORE_FILE, fileCapacity - 1, IDC_MYRESTORE_CHOOSE, IDC_MYRESTORE_TARGET,
+                      IDC_MYRESTORE_CONFIRM, nameLimit);
     AddToolTip(dialog, IDC_MYRESTORE_FILE, "A visszaállítandó mentés fájlja.", TTF_SUBCLASS);
-    AddToolTip(dialog, IDC_MYRESTORE_CHOOSE, "Fájl kiválasztás...", TTF_SUBCLASS);
     AddToolTip(dialog, IDC_MYRESTORE_SERVER,
                "Szerver IP-címe vagy a gép neve. A mező üresen hagyása esetén a program localhost-ra állít vissza.",
                TTF_SUBCLASS);
-    AddToolTip(dialog, IDC_MYRESTORE_TARGET, "Az adatbázis, amelybe a mentés kerül: új név, vagy a szerver egy adatbázisa.",
-               TTF_SUBCLASS);
-    AddToolTip(dialog, IDC_MYRESTORE_CONFIRM, "Létező adatbázis felülírásához írja be ide újra a nevét.", TTF_SUBCLASS);
 }
 
 }  // namespace

@@ -130,21 +130,13 @@ void ReportEnd(void* context)
 // box) and shows its stage and progress.
 void LockBackup(HWND dialog, bool locked)
 {
-    static const int controls[] = {IDC_MSSQL_BACKUP_DATABASES, IDC_MSSQL_BACKUP_NAME, IDC_MSSQL_BACKUP_FILE,
-                                   IDC_MSSQL_BACKUP_CHOOSE, IDC_MSSQL_BACKUP_SCHEDULE, IDC_MSSQL_BACKUP_RUN};
-    static const int runControls[] = {IDC_MSSQL_BACKUP_STAGE, IDC_MSSQL_BACKUP_PROGRESS, IDC_MSSQL_BACKUP_CANCEL};
-    for (int id : controls) EnableWindow(GetDlgItem(dialog, id), !locked);
-    EnableMenuItem(GetSystemMenu(dialog, FALSE), SC_CLOSE, MF_BYCOMMAND | (locked ? MF_GRAYED : MF_ENABLED));
-    SendDlgItemMessageA(dialog, IDC_MSSQL_BACKUP_PROGRESS, PBM_SETPOS, 0, 0);
     SetControlText(dialog, IDC_MSSQL_BACKUP_STAGE, "");
-    for (int id : runControls) {
-        ShowWindow(GetDlgItem(dialog, id), locked ? SW_SHOW : SW_HIDE);
-        EnableWindow(GetDlgItem(dialog, id), locked);
-    }
-    if (!locked) {
-        KillTimer(dialog, cancelRepeat);
-        SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, IDC_MSSQL_BACKUP_RUN)), TRUE);
-    }
+    LockForRun(dialog, locked,
+               {IDC_MSSQL_BACKUP_DATABASES, IDC_MSSQL_BACKUP_NAME, IDC_MSSQL_BACKUP_FILE, IDC_MSSQL_BACKUP_CHOOSE,
+                IDC_MSSQL_BACKUP_SCHEDULE, IDC_MSSQL_BACKUP_RUN},
+               {IDC_MSSQL_BACKUP_STAGE, IDC_MSSQL_BACKUP_PROGRESS, IDC_MSSQL_BACKUP_CANCEL}, IDC_MSSQL_BACKUP_PROGRESS,
+               IDC_MSSQL_BACKUP_RUN);
+    if (!locked) KillTimer(dialog, cancelRepeat);
 }
 
 // Starts the file check or the backup with its verification. False when it could not start.

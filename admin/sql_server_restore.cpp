@@ -2,6 +2,7 @@
 // by default, its files moved to the server's folders under the target's name.
 #include "admin/admin_ids.h"
 #include "admin/admin_tools.h"
+#include "admin/restore_dialog_common.h"
 #include "admin/restore_text.h"
 #include "admin/sql_server_connection.h"
 #include "admin/sql_server_statements.h"
@@ -54,9 +55,9 @@ struct Restore {
 };
 Restore restore;
 
-const char* const failedText = "A visszaállítás sikertelen!";
+const char* const failedText = restoreFailedText;
 
-void Refuse(HWND dialog, const char* text) { MessageBoxA(dialog, text, "Hibaüzenet", MB_TASKMODAL); }
+void Refuse(HWND dialog, const char* text) { RefuseRestore(dialog, text); }
 
 // Keeps every row's values in the set: the last one stays, the file's newest set.
 void KeepBackupSet(void* context, const char* const* values)
@@ -197,19 +198,10 @@ void ReportEnd(void* context)
 // Locks the dialog while the restore runs (every field and button but "&Megszakítás", the close box).
 void LockRestore(HWND dialog, bool locked)
 {
-    static const int controls[] = {IDC_MSRESTORE_FILE, IDC_MSRESTORE_CHOOSE, IDC_MSRESTORE_TARGET,
-                                   IDC_MSRESTORE_CONFIRM, IDC_MSRESTORE_RUN};
-    for (int id : controls) EnableWindow(GetDlgItem(dialog, id), !locked);
-    EnableMenuItem(GetSystemMenu(dialog, FALSE), SC_CLOSE, MF_BYCOMMAND | (locked ? MF_GRAYED : MF_ENABLED));
-    SendDlgItemMessageA(dialog, IDC_MSRESTORE_PROGRESS, PBM_SETPOS, 0, 0);
-    for (int id : {IDC_MSRESTORE_PROGRESS, IDC_MSRESTORE_CANCEL}) {
-        ShowWindow(GetDlgItem(dialog, id), locked ? SW_SHOW : SW_HIDE);
-        EnableWindow(GetDlgItem(dialog, id), locked);
-    }
-    if (!locked) {
-        KillTimer(dialog, cancelRepeat);
-        SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, IDC_MSRESTORE_RUN)), TRUE);
-    }
+    LockForRun(dialog, locked,
+               {IDC_MSRESTORE_FILE, IDC_MSRESTORE_CHOOSE, IDC_MSRESTORE_TARGET, IDC_MSRESTORE_CONFIRM, IDC_MSRESTORE_RUN},
+               {IDC_MSRESTORE_PROGRESS, IDC_MSRESTORE_CANCEL}, IDC_MSRESTORE_PROGRESS, IDC_MSRESTORE_RUN);
+    if (!locked) KillTimer(dialog, cancelRepeat);
 }
 
 // "&Visszaállítás": every check first, so a refusal sends nothing; then the restore, which replaces
@@ -226,13 +218,7 @@ void StartRestore(HWND dialog)
     if (!ReadBackupSet(restore.file, &set)) return;  // the server's message has been shown
     if (HasControlCharacter(restore.target)) return Refuse(dialog, "Az adatbázis neve nem tartalmazhat vezérlőkaraktert!");
     bool replace = ListDatabases(nullptr, restore.target);
-    if (replace && strcmp(confirmation, restore.target) != 0) {
-        char text[nameCapacity + 160];
-        snprintf(text, sizeof text, "A(z) '%s' adatbázis már létezik. A felülírásához írja be a nevét a megerősítés mezőbe!",
-                 restore.target);
-        MessageBoxA(dialog, text, "Figyelem", MB_ICONWARNING | MB_TASKMODAL);
-        return;
-    }
+    if (!MayRestoreInto(dialog, restore.target, replace, confirmation)) return;
     static FileList list;
     RestoreFile moves[fileLimit];
     if (!ReadFileList(set, &list)) return Refuse(dialog, failedText);
@@ -276,19 +262,8 @@ void EndRestore(HWND dialog)
     if (!run.Running()) return;
     run.End();
     LockRestore(dialog, false);
-    char text[nameCapacity + 160];
-    if (run.Cancelled()) {
-        snprintf(text, sizeof text, "A visszaállítás megszakítva.\r\nA(z) '%s' adatbázis tartalma hiányos lehet.",
-                 restore.target);
-        MessageBoxA(dialog, text, "Üzenet", MB_TASKMODAL);
-    } else if (!run.Succeeded()) {
-        ShowOdbcMessage(run.failure, dialog);
-        Refuse(dialog, failedText);
-    } else {
-        snprintf(text, sizeof text, "A(z) '%s' adatbázis visszaállítása kész.", restore.target);
-        MessageBoxA(dialog, text, "Üzenet", MB_TASKMODAL);
-        EndDialog(dialog, 0);
-    }
+    if (!run.Cancelled() && !run.Succeeded()) ShowOdbcMessage(run.failure, dialog);
+    ShowRestoreEnd(dialog, restore.target, run.Cancelled(), run.Succeeded());
 }
 
 void InitRestore(HWND dialog)
@@ -297,15 +272,9 @@ void InitRestore(HWND dialog)
     SendDlgItemMessageA(dialog, IDC_MSRESTORE_ICON, STM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
     ListDatabases(dialog, "");
     restore.checked[0] = '\0';
-    SendDlgItemMessageA(dialog, IDC_MSRESTORE_FILE, EM_LIMITTEXT, fileCapacity - 1, 0);
-    SendDlgItemMessageA(dialog, IDC_MSRESTORE_TARGET, CB_LIMITTEXT, nameLimit, 0);
-    SendDlgItemMessageA(dialog, IDC_MSRESTORE_CONFIRM, EM_LIMITTEXT, nameLimit, 0);
-    SetFocus(GetDlgItem(dialog, IDC_MSRESTORE_FILE));
+    InitRestoreFields(dialog, IDC_MSRESTORE_FILE, fileCapacity - 1, IDC_MSRESTORE_CHOOSE, IDC_MSRESTORE_TARGET,
+                      IDC_MSRESTORE_CONFIRM, nameLimit);
     AddToolTip(dialog, IDC_MSRESTORE_FILE, "A mentés fájlja, ahogy a szerver látja.", TTF_SUBCLASS);
-    AddToolTip(dialog, IDC_MSRESTORE_CHOOSE, "Fájl kiválasztás...", TTF_SUBCLASS);
-    AddToolTip(dialog, IDC_MSRESTORE_TARGET, "Az adatbázis, amelybe a mentés kerül: új név, vagy a szerver egy adatbázisa.",
-               TTF_SUBCLASS);
-    AddToolTip(dialog, IDC_MSRESTORE_CONFIRM, "Létező adatbázis felülírásához írja be ide újra a nevét.", TTF_SUBCLASS);
 }
 
 }  // namespace

@@ -152,3 +152,16 @@ const char* ChooseFolder(HWND owner, const char* initialFolder, const char* titl
     if (SUCCEEDED(com)) CoUninitialize();
     return folderResult;
 }
+
+void LockForRun(HWND dialog, bool locked, std::initializer_list<int> fields, std::initializer_list<int> runControls,
+                int progressId, int startId)
+{
+    for (int id : fields) EnableWindow(GetDlgItem(dialog, id), !locked);
+    EnableMenuItem(GetSystemMenu(dialog, FALSE), SC_CLOSE, MF_BYCOMMAND | (locked ? MF_GRAYED : MF_ENABLED));
+    SendDlgItemMessageA(dialog, progressId, PBM_SETPOS, 0, 0);
+    for (int id : runControls) {
+        ShowWindow(GetDlgItem(dialog, id), locked ? SW_SHOW : SW_HIDE);
+        EnableWindow(GetDlgItem(dialog, id), locked);
+    }
+    if (!locked) SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, startId)), TRUE);
+}

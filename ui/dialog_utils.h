@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include <initializer_list>
+
 // Gives control controlId of dialog a balloon tooltip of its own showing text, with the tool flags
 // extraFlags | TTF_IDISHWND (callers pass TTF_SUBCLASS). The text is not copied: it must live as long
 // as the dialog. Returns the tooltip window, which the dialog owns and destroys; null (and no
@@ -42,3 +44,10 @@ const char* ChooseOpenFile(HWND owner, HINSTANCE instance, const char* initialDi
 // folders. The chosen folder's full path, or an empty text when it was cancelled or the choice is no
 // folder of the file system; it lives in a buffer that the next call overwrites.
 const char* ChooseFolder(HWND owner, const char* initialFolder, const char* title);
+
+// Locks a dialog while a run of its is under way, or unlocks it after: fields are disabled and the
+// close box greyed; runControls (progress bar, stage label, "&Megszakítás"...) are shown and enabled
+// only while locked; the progress bar progressId starts from 0 either way. Unlocked, the focus goes
+// to startId, the button that starts a run.
+void LockForRun(HWND dialog, bool locked, std::initializer_list<int> fields, std::initializer_list<int> runControls,
+                int progressId, int startId);

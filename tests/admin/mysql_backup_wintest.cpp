@@ -429,8 +429,16 @@ TEST(MySqlRestoreDialog, RefusesWhatItCannotRestoreWholeAndShowsTheClientsOwnFai
     rest += std::string(1, '\0') + '\n';
     EXPECT_EQ(arguments.size() > rest.size() ? Hex(arguments.substr(arguments.size() - rest.size())) : arguments, Hex(rest));
     EXPECT_EQ(arguments.find(server.password), std::string::npos);
-    for (const std::string& name : FilesIn(temporary))
-        EXPECT_FALSE(name.rfind("mysqldump-", 0) == 0 && name.find(".bat") == std::string::npos) << name;
+    // The client's output file goes with its last handle, which a loaded Wine may close a moment after
+    // the client's end has been signalled.
+    std::string left;
+    for (DWORD began = GetTickCount(); GetTickCount() - began < 5000; Sleep(50)) {
+        left.clear();
+        for (const std::string& name : FilesIn(temporary))
+            if (name.rfind("mysqldump-", 0) == 0 && name.find(".bat") == std::string::npos) left += name + ' ';
+        if (left.empty() || left.find(".out ") == std::string::npos) break;
+    }
+    EXPECT_EQ(left, "");
     startDirectory[0] = '\0';
     for (const char* sql : {"drop database mv_restore_kept", "drop database mv_restore_new", "drop database mv_restore_stop"})
         probe.Exec(sql);
