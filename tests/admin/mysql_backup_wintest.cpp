@@ -369,6 +369,8 @@ TEST(MySqlRestoreDialog, RefusesWhatItCannotRestoreWholeAndShowsTheClientsOwnFai
                 Click(dialog, IDC_MYRESTORE_RUN);
                 wait();
             };
+            EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, IDC_MYRESTORE_PROGRESS)) ||
+                         IsWindowVisible(GetDlgItem(dialog, IDC_MYRESTORE_CANCEL)));  // until a run starts
             SetText(dialog, IDC_MYRESTORE_SERVER, "127.0.0.1");
             SetText(dialog, IDC_MYRESTORE_FILE, whole);
             SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_MYRESTORE_FILE, EN_KILLFOCUS), 0);

@@ -111,6 +111,8 @@ TEST(MySqlUserManager, CreatesChangesAndDeletesAnAccountOnTheServer)
             EXPECT_EQ(mysqlUserManagerForm, classic ? MySqlClassicGrantTables : MySqlAccountStatements);
             EXPECT_EQ(mysqlUserManagerQuoting, classic ? MySqlBackslashEscapes : MySqlNoBackslashEscapes);
             EXPECT_TRUE(Lists(dialog, "root@127.0.0.1") && Lists(dialog, "root@localhost"));
+            EXPECT_TRUE(IsWindowVisible(GetDlgItem(dialog, 426)) && !IsWindowVisible(GetDlgItem(dialog, 427)) &&
+                        !IsWindowVisible(GetDlgItem(dialog, 428)));
 
             // Create: the password typed in lower case; Select, Grant, Show db, tmp, Repl.client and
             // the hidden Event ticked.

@@ -418,6 +418,8 @@ TEST_F(SqlServerTools, RestoreMovesTheFilesUnderTheNewNameAndReplacesOnlyWhenCon
     };
     void* original = ReplaceImport("comdlg32.dll", "GetOpenFileNameA", reinterpret_cast<void*>(&FakeSaveChooser));
     RunTool(ShowSqlServerRestore, [&](HWND dialog) {
+        EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, IDC_MSRESTORE_PROGRESS)) ||
+                     IsWindowVisible(GetDlgItem(dialog, IDC_MSRESTORE_CANCEL)));  // until a run starts
         EXPECT_EQ(ComboItems(dialog, IDC_MSRESTORE_TARGET), (Strings{"sales", "x]y"}));
         leave(dialog, none);
         SetText(dialog, IDC_MSRESTORE_TARGET, "uj");
