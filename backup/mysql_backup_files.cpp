@@ -7,7 +7,12 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <initializer_list>
+
 namespace {
+
+// A temporary dump's path: the dump file as typed (a whole path) and what follows it.
+const size_t mysqlDumpNameCapacity = MAX_PATH + 96;
 
 // A security descriptor whose access list lets in the current user alone (protected: nothing is
 // inherited from the folder); null when the platform gives none. Free it with LocalFree.
@@ -74,6 +79,15 @@ HANDLE WritePrivateOptionFile(const char* path, const char* password, DWORD shar
     return INVALID_HANDLE_VALUE;
 }
 
+// The run's temporary dump, as the batch line names it: dumpFile "-" date "." tag ".tmp".
+bool BuildTemporaryDumpName(const MySqlBackupRun& run, char* target, size_t capacity)
+{
+    CopyText(target, capacity, "");
+    for (const char* part : {run.dumpFile, "-", run.date, ".", run.tag, ".tmp"})
+        if (!AppendText(target, capacity, part)) return false;
+    return true;
+}
+
 bool WriteOptionFile(const char* path, const char* password)
 {
     HANDLE file = WritePrivateOptionFile(path, password, 0);
@@ -113,10 +127,12 @@ struct RunFiles {
     char tag[64] = "";
     char batch[MAX_PATH] = "";
     char options[MAX_PATH] = "";
+    char dumpName[MAX_PATH] = "";
     HANDLE writer = INVALID_HANDLE_VALUE;
     HANDLE lock = INVALID_HANDLE_VALUE;
     bool batchMade = false;
     bool optionsMade = false;
+    bool dumpNameMade = false;
     bool keep = false;
 
     // Makes the batch file new under a tag of its own in folder; false (failure set) when it cannot.
@@ -126,10 +142,13 @@ struct RunFiles {
         for (int attempt = 0; attempt < 100; attempt++) {
             wsprintfA(tag, "%lu-%lu-%u", GetCurrentProcessId(), GetTickCount(), ++counter);
             if (!BuildMySqlRunFileName(folder, tag, mysqlRunBatchExtension, batch, sizeof batch) ||
-                !BuildMySqlRunFileName(folder, tag, mysqlRunOptionExtension, options, sizeof options))
+                !BuildMySqlRunFileName(folder, tag, mysqlRunOptionExtension, options, sizeof options) ||
+                !BuildMySqlRunFileName(folder, tag, mysqlRunDumpNameExtension, dumpName, sizeof dumpName))
                 break;
-            // An option file left under this tag by an ended run is not this run's: another tag.
-            if (GetFileAttributesA(options) != INVALID_FILE_ATTRIBUTES) continue;
+            // Files left under this tag by an ended run are not this run's: another tag.
+            if (GetFileAttributesA(options) != INVALID_FILE_ATTRIBUTES ||
+                GetFileAttributesA(dumpName) != INVALID_FILE_ATTRIBUTES)
+                continue;
             writer = CreateFileA(batch, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
                                  nullptr);
             if (writer == INVALID_HANDLE_VALUE) {
@@ -152,6 +171,7 @@ struct RunFiles {
         if (lock != INVALID_HANDLE_VALUE) CloseHandle(lock);
         if (keep) return;
         if (optionsMade) DeleteFileA(options);
+        if (dumpNameMade) DeleteFileA(dumpName);
         if (batchMade) DeleteFileA(batch);
     }
 };
@@ -192,6 +212,17 @@ MySqlBackupStart StartMySqlBackup(MySqlBackupRun run, const char* password, cons
         Say(failure, failureCapacity, cannotCreateBefore, files.options, cannotCreateAfter);
         return MySqlBackupFailed;
     }
+    char temporary[mysqlDumpNameCapacity];
+    HANDLE name = INVALID_HANDLE_VALUE;
+    if (BuildTemporaryDumpName(run, temporary, sizeof temporary))
+        name = CreateFileA(files.dumpName, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_TEMPORARY, nullptr);
+    files.dumpNameMade = name != INVALID_HANDLE_VALUE;
+    bool named = files.dumpNameMade && WriteAll(name, temporary);
+    if (files.dumpNameMade) named = CloseHandle(name) && named;
+    if (!named) {
+        Say(failure, failureCapacity, cannotCreateBefore, files.dumpName, cannotCreateAfter);
+        return MySqlBackupFailed;
+    }
     bool written = WriteAll(files.writer, line);
     written = CloseHandle(files.writer) && written;
     files.writer = INVALID_HANDLE_VALUE;
@@ -208,6 +239,30 @@ MySqlBackupStart StartMySqlBackup(MySqlBackupRun run, const char* password, cons
     return MySqlBackupStarted;
 }
 
+namespace {
+
+// The temporary dump of an ended run whose console was closed part-way (an ended run's own lines
+// have moved or removed it), named by the run's dumpName file; that file goes once its dump has.
+// Only a name ending in the run's own "." tag ".tmp" is ever deleted.
+void RemoveTemporaryDump(const char* dumpName, const char* tag)
+{
+    char path[mysqlDumpNameCapacity] = "";
+    DWORD read = 0;
+    HANDLE file = CreateFileA(dumpName, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;
+    if (!ReadFile(file, path, sizeof path - 1, &read, nullptr)) read = 0;
+    CloseHandle(file);
+    path[read] = 0;
+    char ending[80] = ".";
+    AppendText(ending, sizeof ending, tag);
+    AppendText(ending, sizeof ending, ".tmp");
+    size_t length = strlen(path), endingLength = strlen(ending);
+    bool ours = length == read && length > endingLength && strcmp(path + length - endingLength, ending) == 0;
+    if (!ours || DeleteFileA(path) || GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES) DeleteFileA(dumpName);
+}
+
+}  // namespace
+
 void RemoveEndedMySqlBackupRuns()
 {
     char folder[MAX_PATH];
@@ -222,13 +277,17 @@ void RemoveEndedMySqlBackupRuns()
         char tag[64];
         char batch[MAX_PATH];
         char options[MAX_PATH];
+        char dumpName[MAX_PATH];
         if (!MySqlRunTagOf(found.cFileName, tag, sizeof tag) ||
             !BuildMySqlRunFileName(folder, tag, mysqlRunBatchExtension, batch, sizeof batch) ||
-            !BuildMySqlRunFileName(folder, tag, mysqlRunOptionExtension, options, sizeof options))
+            !BuildMySqlRunFileName(folder, tag, mysqlRunOptionExtension, options, sizeof options) ||
+            !BuildMySqlRunFileName(folder, tag, mysqlRunDumpNameExtension, dumpName, sizeof dumpName))
             continue;
         // The batch file is tried now, not as listed: a run started meanwhile made it before its
-        // option file and holds it.
-        if (DeleteFileA(batch) || GetLastError() == ERROR_FILE_NOT_FOUND) DeleteFileA(options);
+        // other files and holds it.
+        if (!DeleteFileA(batch) && GetLastError() != ERROR_FILE_NOT_FOUND) continue;
+        DeleteFileA(options);
+        RemoveTemporaryDump(dumpName, tag);
     } while (FindNextFileA(search, &found));
     FindClose(search);
 }

@@ -14,8 +14,8 @@ enum MySqlBackupStart {
 
 // Starts one run of run (its tag and optionFile are chosen here and need not be set): makes the
 // run's batch file "mysqldump-TAG.bat" new in the user's temporary folder, then beside it its option
-// file "mysqldump-TAG.cnf" (new, readable and writable by the current user alone, holding password),
-// writes the batch line (BuildMySqlBackupConsoleBatch) into the batch file and starts it by its full
+// file "mysqldump-TAG.cnf" (new, readable and writable by the current user alone, holding password)
+// and "mysqldump-TAG.txt" naming the run's temporary dump, writes the batch line (BuildMySqlBackupConsoleBatch) into the batch file and starts it by its full
 // path in a console of its own, with currentDirectory current, so the dump program is found where it
 // always was. Nothing is written anywhere else. The console inherits a handle that keeps the batch
 // file from being deleted for as long as it (or the dump program) runs; RemoveEndedMySqlBackupRuns
@@ -32,10 +32,11 @@ MySqlBackupStart StartMySqlBackup(MySqlBackupRun run, const char* password, cons
 HANDLE CreateHeldMySqlOptionFile(const char* path, const char* password);
 
 // Removes the files of every run in the user's temporary folder that has ended, whoever started it:
-// a run whose batch file could be deleted (or is gone) loses its option file too; a run whose batch
-// file is still in use keeps both, since its dump may still need the option file. So no option
-// file, which holds the password, outlives its dump for longer than until the next call, a console
-// closed half-way included. The launcher calls it at start and at exit.
+// a run whose batch file could be deleted (or is gone) loses its option file too, and the temporary
+// dump that a console closed half-way left in the dump's folder; a run whose batch file is still in
+// use keeps everything, since its dump may still need the option file. So no option file, which
+// holds the password, and no partial dump outlives its run for longer than until the next call. The
+// launcher calls it at start and at exit.
 void RemoveEndedMySqlBackupRuns();
 
 // The batch line (BuildMySqlBackupBatch) in the console's code page, which the command interpreter

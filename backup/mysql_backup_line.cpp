@@ -11,6 +11,7 @@ const char* const mysqlBackupFailedText = "A mentés sikertelen!";
 const char* const mysqlDumpCompletedText = "-- Dump completed";
 const char* const mysqlRunBatchExtension = ".bat";
 const char* const mysqlRunOptionExtension = ".cnf";
+const char* const mysqlRunDumpNameExtension = ".txt";
 
 namespace {
 
@@ -234,7 +235,8 @@ bool MySqlRunTagOf(const char* fileName, char* tag, size_t capacity)
     const size_t extensionLength = 4;
     if (length <= prefixLength + extensionLength || strncmp(fileName, prefix, prefixLength) != 0) return false;
     const char* extension = fileName + length - extensionLength;
-    if (strcmp(extension, mysqlRunBatchExtension) != 0 && strcmp(extension, mysqlRunOptionExtension) != 0)
+    if (strcmp(extension, mysqlRunBatchExtension) != 0 && strcmp(extension, mysqlRunOptionExtension) != 0 &&
+        strcmp(extension, mysqlRunDumpNameExtension) != 0)
         return false;
     size_t tagLength = length - prefixLength - extensionLength;
     if (tagLength >= capacity || strspn(fileName + prefixLength, "0123456789-") != tagLength) return false;

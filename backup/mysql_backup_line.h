@@ -59,17 +59,19 @@ bool BuildMySqlOptionFile(const char* password, char* target, size_t capacity);
 // not complete.
 bool IsCompleteMySqlDump(const char* tail, size_t length);
 
-// A run's files in the user's temporary folder: "mysqldump-TAG.bat" (the batch file) and
-// "mysqldump-TAG.cnf" (the option file), TAG made of digits and "-" only.
-extern const char* const mysqlRunBatchExtension;   // ".bat"
-extern const char* const mysqlRunOptionExtension;  // ".cnf"
+// A run's files in the user's temporary folder: "mysqldump-TAG.bat" (the batch file),
+// "mysqldump-TAG.cnf" (the option file) and "mysqldump-TAG.txt" (the path of the run's temporary
+// dump, which a console closed part-way leaves behind), TAG made of digits and "-" only.
+extern const char* const mysqlRunBatchExtension;     // ".bat"
+extern const char* const mysqlRunOptionExtension;    // ".cnf"
+extern const char* const mysqlRunDumpNameExtension;  // ".txt"
 
 // folder (ending in "\") "mysqldump-" tag extension. False (target empty) when it does not fit.
 bool BuildMySqlRunFileName(const char* folder, const char* tag, const char* extension, char* target,
                            size_t capacity);
 
-// The run a name of the temporary folder belongs to: true, with its tag, only for a batch or option
-// file of a run; every other name (another program's, or one merely like a run's) is none of the
+// The run a name of the temporary folder belongs to: true, with its tag, only for one of a run's
+// three files; every other name (another program's, or one merely like a run's) is none of the
 // backup's business and must be left alone.
 bool MySqlRunTagOf(const char* fileName, char* tag, size_t capacity);
 

@@ -241,6 +241,7 @@ TEST(MySqlBackupDialog, ListsTheServersDatabasesAndKeepsThePasswordInAPrivateFil
         std::vector<std::string> names;
         for (const std::string& name : FilesIn(temporary))
             if (name.rfind("mysqldump-", 0) == 0) names.push_back(name);
+        std::sort(names.begin(), names.end());  // .bat, .cnf, .txt
         return names;
     };
     for (const std::string& name : runFiles()) DeleteFileA((temporary + name).c_str());
@@ -297,9 +298,12 @@ TEST(MySqlBackupDialog, ListsTheServersDatabasesAndKeepsThePasswordInAPrivateFil
     ReplaceImport("kernel32.dll", "CreateProcessA", originalCreateProcess);
     ReplaceImport("kernel32.dll", "CreateFileA", originalCreateFile);
     auto names = runFiles();
-    ASSERT_EQ(names.size(), 2u);
-    const std::string batch = temporary + names[0], optionFile = temporary + names[1];
+    ASSERT_EQ(names.size(), 3u);
+    const std::string batch = temporary + names[0], optionFile = temporary + names[1], dumpName = temporary + names[2];
     EXPECT_EQ(optionFile, batch.substr(0, batch.size() - 4) + ".cnf");
+    EXPECT_EQ(dumpName, batch.substr(0, batch.size() - 4) + ".txt");
+    const std::string tag = names[0].substr(10, names[0].size() - 14);
+    EXPECT_THAT(ReadBytes(dumpName), AllOf(StartsWith(wholePath + "-"), EndsWith("." + tag + ".tmp")));
     EXPECT_EQ(started, std::vector<std::string>{std::string(comSpec) + "|cmd.exe /c \"\"" + batch + "\"\"|" + start.path});
     EXPECT_TRUE(FilesIn(start.path).empty());
     std::string line = ReadBytes(batch);
@@ -315,8 +319,18 @@ TEST(MySqlBackupDialog, ListsTheServersDatabasesAndKeepsThePasswordInAPrivateFil
     TerminateProcess(console, 1);  // closed half-way
     WaitForSingleObject(console, 10000);
     CloseHandle(console);
+    // What it left (under a name short enough to be made here) goes; what a run names that is not its
+    // own temporary dump stays.
+    const std::string partial = start.PathOf("x.sql-20260307." + tag + ".tmp");
+    for (const std::string& file : {partial, start.PathOf("x.sql-20260307.9-9.tmp"), start.PathOf("kept.sql")})
+        WriteBytes(file, "-- MariaDB dump\n");
+    WriteBytes(dumpName, partial);
+    WriteBytes(temporary + std::string("mysqldump-9-9.txt"), start.PathOf("kept.sql"));
     CloseAdminTools();
     EXPECT_TRUE(runFiles().empty());
+    auto left = FilesIn(start.path);
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"kept.sql", "x.sql-20260307.9-9.tmp"}));
     startDirectory[0] = '\0';
     for (const char* sql : {"drop database mv_no_grants", "drop database `mv\nbreak`",
                             "delete from mysql.db where Db like 'mvpattern%'"})

@@ -84,6 +84,7 @@ TEST(MySqlBackupLine, CompleteDumpsAndTheRunsOwnFiles)
         EXPECT_FALSE(IsCompleteMySqlDump(dump.data(), dump.size())) << dump;
     char tag[16];
     EXPECT_TRUE(MySqlRunTagOf("mysqldump-12-34-5.cnf", tag, sizeof tag) && std::string(tag) == "12-34-5");
+    EXPECT_TRUE(MySqlRunTagOf("mysqldump-6-7.txt", tag, sizeof tag) && std::string(tag) == "6-7");
     for (const char* other : {"mysqldump-.cnf", "mysqldump-1.cnf.bak", "mysqldump-1.tmp", "mysqldump-a.bat",
                               "xmysqldump-1.bat", "mysqldump-12345678901234567.cnf"})
         EXPECT_FALSE(MySqlRunTagOf(other, tag, sizeof tag)) << other;
