@@ -4,13 +4,14 @@
 // target, when its text does not fit: nothing cut is ever sent or run.
 #pragma once
 
+#include "support/bounded_text.h"
+
 #include <stddef.h>
 
 // The target proposed for a backup of database: database "_" compactDate (eight digits).
 bool BuildRestoreTargetName(const char* database, const char* compactDate, char* target, size_t capacity);
 
-// True when text holds a control character (a line break, a tab...): no target may.
-bool HasControlCharacter(const char* text);
+// No target may hold a control character (HasControlCharacter, support/bounded_text.h).
 
 // ---- MySQL
 

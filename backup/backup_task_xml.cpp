@@ -11,50 +11,35 @@ namespace {
 
 const char* OrEmpty(const char* text) { return text ? text : ""; }
 
-// A text being built within a fixed capacity; once something did not fit it stays failed.
-struct Xml {
-    char* target;
-    size_t capacity;
-    size_t length;
-    bool failed;
+// A value as element text or attribute value.
+void PutEscaped(BoundedBuilder& xml, const char* value)
+{
+    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(OrEmpty(value)); *p; p++) {
+        switch (*p) {
+        case '&': xml.Put("&amp;"); break;
+        case '<': xml.Put("&lt;"); break;
+        case '>': xml.Put("&gt;"); break;
+        case '"': xml.Put("&quot;"); break;
+        case '\'': xml.Put("&apos;"); break;
+        default:
+            if (*p < 0x20) xml.failed = true;  // no control character is allowed in XML text
+            xml.Put(static_cast<char>(*p));
+        }
+    }
+}
 
-    void Put(const char* text)
-    {
-        for (; *text && !failed; text++) {
-            if (length + 1 >= capacity) failed = true;
-            else target[length++] = *text, target[length] = '\0';
-        }
-    }
-    // A value as element text or attribute value.
-    void Escaped(const char* value)
-    {
-        for (const unsigned char* p = reinterpret_cast<const unsigned char*>(OrEmpty(value)); *p; p++) {
-            char one[2] = {static_cast<char>(*p), '\0'};
-            switch (*p) {
-            case '&': Put("&amp;"); break;
-            case '<': Put("&lt;"); break;
-            case '>': Put("&gt;"); break;
-            case '"': Put("&quot;"); break;
-            case '\'': Put("&apos;"); break;
-            default:
-                if (*p < 0x20) failed = true;  // no control character is allowed in XML text
-                Put(one);
-            }
-        }
-    }
-    // indent "<name>" value "</name>" CR LF.
-    void Element(const char* indent, const char* name, const char* value)
-    {
-        Put(indent);
-        Put("<");
-        Put(name);
-        Put(">");
-        Escaped(value);
-        Put("</");
-        Put(name);
-        Put(">\r\n");
-    }
-};
+// indent "<name>" value "</name>" CR LF.
+void PutElement(BoundedBuilder& xml, const char* indent, const char* name, const char* value)
+{
+    xml.Put(indent);
+    xml.Put("<");
+    xml.Put(name);
+    xml.Put(">");
+    PutEscaped(xml, value);
+    xml.Put("</");
+    xml.Put(name);
+    xml.Put(">\r\n");
+}
 
 // The text of the first <name> element of xml, its escapes read back; empty when there is none.
 void ElementText(const char* xml, const char* name, char* target, size_t capacity)
@@ -117,16 +102,17 @@ bool BuildBackupTaskXml(const BackupSchedule& schedule, const BackupTaskPlace& p
     snprintf(start, sizeof start, "%sT%s:00", OrEmpty(place.date), schedule.time);
     snprintf(description, sizeof description, "Marvitelkon: a(z) '%s' adatbázis mentése naponta %s-kor.",
              schedule.database, schedule.time);
-    Xml xml{target, capacity, 0, false};
+    BoundedBuilder xml;
+    xml.Init(target, capacity);
     xml.Put("<?xml version=\"1.0\" encoding=\"UTF-16\"?>\r\n"
             "<Task version=\"1.2\" xmlns=\"http://schemas.microsoft.com/windows/2004/02/mit/task\">\r\n"
             "  <RegistrationInfo>\r\n");
-    xml.Element("    ", "Author", place.user);
-    xml.Element("    ", "Description", description);
+    PutElement(xml, "    ", "Author", place.user);
+    PutElement(xml, "    ", "Description", description);
     xml.Put("  </RegistrationInfo>\r\n"
             "  <Triggers>\r\n"
             "    <CalendarTrigger>\r\n");
-    xml.Element("      ", "StartBoundary", start);
+    PutElement(xml, "      ", "StartBoundary", start);
     xml.Put("      <Enabled>true</Enabled>\r\n"
             "      <ScheduleByDay>\r\n"
             "        <DaysInterval>1</DaysInterval>\r\n"
@@ -135,7 +121,7 @@ bool BuildBackupTaskXml(const BackupSchedule& schedule, const BackupTaskPlace& p
             "  </Triggers>\r\n"
             "  <Principals>\r\n"
             "    <Principal id=\"Author\">\r\n");
-    xml.Element("      ", "UserId", place.user);
+    PutElement(xml, "      ", "UserId", place.user);
     xml.Put("      <LogonType>S4U</LogonType>\r\n"
             "      <RunLevel>LeastPrivilege</RunLevel>\r\n"
             "    </Principal>\r\n"
@@ -149,14 +135,13 @@ bool BuildBackupTaskXml(const BackupSchedule& schedule, const BackupTaskPlace& p
             "  </Settings>\r\n"
             "  <Actions Context=\"Author\">\r\n"
             "    <Exec>\r\n");
-    xml.Element("      ", "Command", place.program);
-    xml.Element("      ", "Arguments", arguments);
-    xml.Element("      ", "WorkingDirectory", place.workingDirectory);
+    PutElement(xml, "      ", "Command", place.program);
+    PutElement(xml, "      ", "Arguments", arguments);
+    PutElement(xml, "      ", "WorkingDirectory", place.workingDirectory);
     xml.Put("    </Exec>\r\n"
             "  </Actions>\r\n"
             "</Task>\r\n");
-    if (xml.failed) target[0] = '\0';
-    return !xml.failed;
+    return xml.Finish();
 }
 
 void ReadBackupTaskXml(const char* xml, char* time, size_t timeCapacity, char* arguments, size_t argumentsCapacity)

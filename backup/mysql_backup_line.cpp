@@ -15,34 +15,6 @@ const char* const mysqlRunDumpNameExtension = ".txt";
 
 namespace {
 
-// A text being built within a fixed capacity; once something did not fit it stays failed.
-struct Line {
-    char* target;
-    size_t capacity;
-    size_t length;
-    bool failed;
-
-    void Put(char c)
-    {
-        if (failed || length + 1 >= capacity) {
-            failed = true;
-            return;
-        }
-        target[length++] = c;
-        target[length] = 0;
-    }
-    void Put(const char* text)
-    {
-        for (; *text; text++) Put(*text);
-    }
-    // The result: true when everything fitted; otherwise the target is emptied.
-    bool Finish()
-    {
-        if (failed && capacity) target[0] = 0;
-        return !failed;
-    }
-};
-
 // Blanks and what the command interpreter treats specially outside quotes: the command separators,
 // redirections, its escape, the parentheses of the line's blocks, and the delimiters of its own
 // commands (del, move).
@@ -51,8 +23,8 @@ bool NeedsQuotes(const char* value)
     return strpbrk(value, " \t\"&|<>^(),;=") != nullptr;
 }
 
-// True when the text holds a control character other than a tab.
-bool HasControlCharacter(const char* text)
+// True when the text holds a control character other than a tab (the line takes a tab as it is).
+bool HasControlOtherThanTab(const char* text)
 {
     for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p; p++)
         if (*p < 0x20 && *p != '\t') return true;
@@ -63,7 +35,7 @@ bool HasControlCharacter(const char* text)
 // the parts are all empty; % doubled everywhere. Inside quotes a quote is doubled and the
 // backslashes before it too, as the programs' argument rules want; the command interpreter stays
 // inside the quotes.
-void PutWord(Line* line, const char* prefix, std::initializer_list<const char*> parts)
+void PutWord(BoundedBuilder* line, const char* prefix, std::initializer_list<const char*> parts)
 {
     bool empty = true;
     bool quoted = false;
@@ -103,7 +75,8 @@ bool BuildMySqlBackupBatch(const MySqlBackupRun& run, char* target, size_t capac
 {
     if (capacity == 0) return false;
     target[0] = 0;
-    Line line{target, capacity, 0, false};
+    BoundedBuilder line;
+    line.Init(target, capacity);
     const char* server = OrEmpty(run.server);
     const char* user = OrEmpty(run.user);
     const char* database = OrEmpty(run.database);
@@ -112,7 +85,7 @@ bool BuildMySqlBackupBatch(const MySqlBackupRun& run, char* target, size_t capac
     const char* tag = OrEmpty(run.tag);
     const char* options = OrEmpty(run.optionFile);
     for (const char* value : {server, user, database, dumpFile, date, tag, options})
-        if (HasControlCharacter(value)) line.failed = true;
+        if (HasControlOtherThanTab(value)) line.failed = true;
     for (const char* path : {dumpFile, date, tag, options})
         if (strchr(path, '"')) line.failed = true;
     if (!database[0]) line.failed = true;
@@ -169,7 +142,8 @@ bool BuildMySqlOptionFile(const char* password, char* target, size_t capacity)
 {
     if (capacity == 0) return false;
     target[0] = 0;
-    Line line{target, capacity, 0, false};
+    BoundedBuilder line;
+    line.Init(target, capacity);
     line.Put("[client]\r\npassword=\"");
     for (const char* p = OrEmpty(password); *p; p++) {
         switch (*p) {
@@ -190,7 +164,8 @@ bool BuildMySqlDumpFileName(const char* directory, const char* database, const c
 {
     if (capacity == 0) return false;
     target[0] = 0;
-    Line line{target, capacity, 0, false};
+    BoundedBuilder line;
+    line.Init(target, capacity);
     line.Put(OrEmpty(directory));
     line.Put('\\');
     line.Put(OrEmpty(database));
@@ -218,7 +193,8 @@ bool BuildMySqlRunFileName(const char* folder, const char* tag, const char* exte
 {
     if (capacity == 0) return false;
     target[0] = 0;
-    Line line{target, capacity, 0, false};
+    BoundedBuilder line;
+    line.Init(target, capacity);
     line.Put(OrEmpty(folder));
     line.Put("mysqldump-");
     line.Put(OrEmpty(tag));

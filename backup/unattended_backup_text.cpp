@@ -12,13 +12,6 @@ namespace {
 
 const char* OrEmpty(const char* text) { return text ? text : ""; }
 
-bool HasControlCharacter(const char* text)
-{
-    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p; p++)
-        if (*p < 0x20) return true;
-    return false;
-}
-
 // "A(z) 'WHAT' ..." and the like: before, value, after, into error.
 bool Refuse(char* error, size_t capacity, const char* before, const char* value, const char* after)
 {

@@ -201,3 +201,27 @@ bool SaveScrambledFile(const char* path, const char* key, const void* bytes, siz
     DeleteFileA(temporary);
     return false;
 }
+
+char* LoadScrambledFile(const char* path, const char* key, size_t* length, bool* opened)
+{
+    *length = 0;
+    ScrambledFile file;
+    file.Init(path);
+    file.SetKey(key);
+    *opened = file.Open(GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING,
+                        FILE_ATTRIBUTE_NORMAL) != 0;
+    DWORD size = *opened ? file.Size() : INVALID_FILE_SIZE;
+    char* text = size != INVALID_FILE_SIZE ? static_cast<char*>(malloc((size_t)size + 1)) : nullptr;
+    DWORD read = 0;
+    if (text && size > 0 && (!file.Read(text, size, &read) || read != size)) {
+        free(text);
+        text = nullptr;
+    }
+    if (text) {
+        text[size] = '\0';
+        *length = size;
+    }
+    file.Close();
+    file.Destroy(2);
+    return text;
+}

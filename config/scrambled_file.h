@@ -49,3 +49,9 @@ struct ScrambledFile {
 // On any failure the temporary file is removed and path is left as it was. bytes is not changed (a
 // copy is scrambled). True when path holds the new content.
 bool SaveScrambledFile(const char* path, const char* key, const void* bytes, size_t count);
+
+// Reads the whole file at path, unscrambled with key, into a new buffer (from malloc: the caller
+// frees it) of *length bytes and a terminator after them. Opened for reading only and sharing
+// everything, so a save may replace the file meanwhile. Null when the file cannot be opened (*opened
+// false) or read whole (*opened true).
+char* LoadScrambledFile(const char* path, const char* key, size_t* length, bool* opened);

@@ -46,3 +46,40 @@ char* DuplicateText(const char* text)
     if (copy) memcpy(copy, text, length + 1);
     return copy;
 }
+
+bool HasControlCharacter(const char* text)
+{
+    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); p && *p; p++)
+        if (*p < 0x20 || *p == 0x7f) return true;
+    return false;
+}
+
+void BoundedBuilder::Init(char* text, size_t size)
+{
+    target = text;
+    capacity = size;
+    length = 0;
+    failed = capacity == 0;
+    if (capacity) target[0] = '\0';
+}
+
+void BoundedBuilder::Put(char c)
+{
+    if (failed || length + 1 >= capacity) {
+        failed = true;
+        return;
+    }
+    target[length++] = c;
+    target[length] = '\0';
+}
+
+void BoundedBuilder::Put(const char* text)
+{
+    for (; text && *text && !failed; text++) Put(*text);
+}
+
+bool BoundedBuilder::Finish()
+{
+    if (failed && capacity) target[0] = '\0';
+    return !failed;
+}

@@ -46,6 +46,7 @@ typedef intptr_t (*FARPROC)(void);
 #define GENERIC_WRITE 0x40000000u
 #define FILE_SHARE_READ 0x1
 #define FILE_SHARE_WRITE 0x2
+#define FILE_SHARE_DELETE 0x4
 #define CREATE_NEW 1
 #define CREATE_ALWAYS 2
 #define OPEN_EXISTING 3

@@ -118,33 +118,21 @@ int Finish(Run& run, int status, const std::string& message)
 bool ReadCredentials(Run& run, std::string* problem)
 {
     const char* path = run.command.config[0] ? run.command.config : configFileName;
-    ScrambledFile file;
-    file.Init(path);
-    file.SetKey(configurationKey);
-    // Reading only, as the launcher's login does: ordinary users may be denied writing it.
-    if (!file.Open(GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING,
-                   FILE_ATTRIBUTE_NORMAL)) {
-        file.Destroy(2);
-        *problem = "A konfiguráció (" + Quoted(path) + ") nem található vagy nem olvasható.";
-        return false;
-    }
-    DWORD size = file.Size();
-    std::string document(size == INVALID_FILE_SIZE ? 0 : size, '\0');
-    DWORD read = 0;
-    bool ok = size != INVALID_FILE_SIZE && (size == 0 || (file.Read(&document[0], size, &read) && read == size));
-    file.Close();
-    file.Destroy(2);
-    if (!ok) {
-        *problem = "A konfiguráció (" + Quoted(path) + ") nem olvasható.";
+    size_t size = 0;
+    bool opened = false;
+    char* document = LoadScrambledFile(path, configurationKey, &size, &opened);
+    if (!document) {
+        *problem = "A konfiguráció (" + Quoted(path) + (opened ? ") nem olvasható." : ") nem található vagy nem olvasható.");
         return false;
     }
     bool mysql = run.command.kind == BackupKind::MySql;
     const char* tags[] = {mysql ? "MYSQL_DSN" : "MSSQL_DSN", mysql ? "MYSQL_ROOT" : "MSSQL_ROOT",
                           mysql ? "MYSQL_PWD" : "MSSQL_PWD"};
-    ExtractTagInto<100>(document.c_str(), tags[0], run.dataSource);
-    ExtractTagInto<100>(document.c_str(), tags[1], run.user);
-    ExtractTagInto<100>(document.c_str(), tags[2], run.password);
-    SecureZeroMemory(&document[0], document.size());
+    ExtractTagInto<100>(document, tags[0], run.dataSource);
+    ExtractTagInto<100>(document, tags[1], run.user);
+    ExtractTagInto<100>(document, tags[2], run.password);
+    SecureZeroMemory(document, size);
+    free(document);
     // The dump needs no data source; a SQL Server backup is sent through it.
     std::string missing;
     if (!mysql && !run.dataSource[0]) missing += std::string(missing.empty() ? "" : ", ") + tags[0];

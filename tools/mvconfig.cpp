@@ -16,6 +16,7 @@
 #include "mv_version.h"
 
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 #include <string>
@@ -117,23 +118,16 @@ bool WriteScrambled(const std::string& path, const std::string& plain, bool forc
 
 bool ReadScrambled(const std::string& path, std::string* plain, std::string* error)
 {
-    ScrambledFile file;
-    file.Init(path.c_str());
-    file.SetKey(configurationKey);
-    if (!file.Open(GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL)) {
-        file.Destroy(2);
-        *error = "cannot open " + path;
+    size_t length = 0;
+    bool opened = false;
+    char* text = LoadScrambledFile(path.c_str(), configurationKey, &length, &opened);
+    if (!text) {
+        *error = (opened ? "cannot read " : "cannot open ") + path;
         return false;
     }
-    DWORD size = file.Size();
-    bool ok = size != INVALID_FILE_SIZE;
-    plain->assign(ok ? size : 0, '\0');
-    DWORD read = 0;
-    if (ok && size > 0) ok = file.Read(&(*plain)[0], size, &read) && read == size;
-    file.Close();
-    file.Destroy(2);
-    if (!ok) *error = "cannot read " + path;
-    return ok;
+    plain->assign(text, length);
+    free(text);
+    return true;
 }
 
 // Plain text in the user's encoding -> Windows-1250, and back.

@@ -63,6 +63,13 @@ TEST_F(ScrambledFileTest, DiskHoldsTheTextXoredWithTheKeyAndReadsBackUnchanged)
     WritePieces("Marvitelkon.ini", configurationKey, {text});
     EXPECT_EQ(ReadBytes(scratch.PathOf("Marvitelkon.ini")), XorWithKey(text, "58204719"));
     EXPECT_EQ(ReadWhole("Marvitelkon.ini", configurationKey), text);
+    // Loaded whole, the same; a missing file is told apart from one that could not be read.
+    size_t length = 0;
+    bool opened = false;
+    char* loaded = LoadScrambledFile("Marvitelkon.ini", configurationKey, &length, &opened);
+    EXPECT_TRUE(loaded && opened && std::string(loaded, length) == text && loaded[length] == '\0');
+    free(loaded);
+    EXPECT_TRUE(!LoadScrambledFile("nincs.ini", configurationKey, &length, &opened) && !opened && length == 0);
 }
 
 TEST_F(ScrambledFileTest, EveryWriteStartsAgainAtTheFirstKeyCharacter)
