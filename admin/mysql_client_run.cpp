@@ -100,10 +100,9 @@ bool MySqlClientRun::Start(char* failure, size_t failureCapacity)
     size = length.QuadPart;
     char folder[MAX_PATH];
     DWORD folderLength = GetTempPathA(sizeof folder, folder);
-    static unsigned counter = 0;
     for (int attempt = 0; folderLength > 0 && folderLength < sizeof folder && attempt < 100; attempt++) {
         char tag[64];
-        wsprintfA(tag, "%lu-%lu-%u", GetCurrentProcessId(), GetTickCount(), ++counter);
+        NewMySqlRunTag(tag, sizeof tag);
         if (!BuildMySqlRunFileName(folder, tag, mysqlRunOptionExtension, optionPath, sizeof optionPath) ||
             !BuildMySqlRunFileName(folder, tag, ".out", outputPath, sizeof outputPath))
             break;

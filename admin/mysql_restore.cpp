@@ -44,9 +44,6 @@ struct Restore {
 Restore restore;
 
 const char* const incompleteText = "A paraméterek kitöltése hiányos!";
-const char* const failedText = restoreFailedText;
-
-void Refuse(HWND dialog, const char* text) { RefuseRestore(dialog, text); }
 
 // "A(z) 'NAME' ..." refusals.
 void RefuseNaming(HWND dialog, const char* name, const char* after)
@@ -54,7 +51,7 @@ void RefuseNaming(HWND dialog, const char* name, const char* after)
     char text[fileCapacity + 160] = "A(z) '";
     AppendText(text, sizeof text, name);
     AppendText(text, sizeof text, after);
-    Refuse(dialog, text);
+    RefuseRestore(dialog, text);
 }
 
 // Reads the dump's beginning and end; false when the file cannot be read.
@@ -152,7 +149,7 @@ void StartRestore(HWND dialog)
     GetControlText(dialog, IDC_MYRESTORE_TARGET, restore.target, sizeof restore.target);
     GetControlText(dialog, IDC_MYRESTORE_CONFIRM, confirmation, sizeof confirmation);
     GetControlText(dialog, IDC_MYRESTORE_SERVER, restore.server, sizeof restore.server);
-    if (IsBlank(restore.file) || IsBlank(restore.target)) return Refuse(dialog, incompleteText);
+    if (IsBlank(restore.file) || IsBlank(restore.target)) return RefuseRestore(dialog, incompleteText);
     MySqlDumpCheck check;
     char database[256];
     if (!ReadDump(restore.file, &check, database, sizeof database))
@@ -163,7 +160,7 @@ void StartRestore(HWND dialog)
         return RefuseNaming(dialog, restore.file,
                             "' fájl a mentett adatbázis nevét is tartalmazza, így más néven nem állítható vissza.");
     if (HasControlCharacter(restore.target))
-        return Refuse(dialog, "Az adatbázis neve nem tartalmazhat vezérlőkaraktert!");
+        return RefuseRestore(dialog, "Az adatbázis neve nem tartalmazhat vezérlőkaraktert!");
     bool exists = false;
     ListDatabases(nullptr, restore.target, &exists);
     if (!MayRestoreInto(dialog, restore.target, exists, confirmation)) return;
@@ -173,7 +170,7 @@ void StartRestore(HWND dialog)
     char create[2 * nameCapacity + 32];
     if (!exists && (!BuildMySqlCreateDatabase(restore.target, create, sizeof create) ||
                     !SQL_SUCCEEDED(mysqlAdminConnection->ExecDirect(create, 0))))
-        return Refuse(dialog, failedText);
+        return RefuseRestore(dialog, restoreFailedText);
     MySqlClientRun& run = restore.run;
     run.program = restore.program;
     run.dumpFile = restore.file;
@@ -190,7 +187,7 @@ void StartRestore(HWND dialog)
     LockRestore(dialog, true);
     if (run.Start(failure, sizeof failure)) return;
     LockRestore(dialog, false);
-    Refuse(dialog, failure);
+    RefuseRestore(dialog, failure);
 }
 
 void EndRestore(HWND dialog)
@@ -204,7 +201,7 @@ void EndRestore(HWND dialog)
         char said[sizeof run.output + 64];
         if (run.output[0]) CopyText(said, run.output);
         else snprintf(said, sizeof said, "A mysql.exe 0x%08lX kóddal állt le.", (unsigned long)run.exitCode);
-        Refuse(dialog, said);
+        RefuseRestore(dialog, said);
     }
     ShowRestoreEnd(dialog, restore.target, run.Cancelled(), run.Succeeded());
 }

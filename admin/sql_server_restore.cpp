@@ -55,10 +55,6 @@ struct Restore {
 };
 Restore restore;
 
-const char* const failedText = restoreFailedText;
-
-void Refuse(HWND dialog, const char* text) { RefuseRestore(dialog, text); }
-
 // Keeps every row's values in the set: the last one stays, the file's newest set.
 void KeepBackupSet(void* context, const char* const* values)
 {
@@ -213,15 +209,15 @@ void StartRestore(HWND dialog)
     GetControlText(dialog, IDC_MSRESTORE_FILE, restore.file, sizeof restore.file);
     GetControlText(dialog, IDC_MSRESTORE_TARGET, restore.target, sizeof restore.target);
     GetControlText(dialog, IDC_MSRESTORE_CONFIRM, confirmation, sizeof confirmation);
-    if (IsBlank(restore.file) || IsBlank(restore.target)) return Refuse(dialog, "A paraméterek kitöltése hiányos!");
+    if (IsBlank(restore.file) || IsBlank(restore.target)) return RefuseRestore(dialog, "A paraméterek kitöltése hiányos!");
     BackupSet set;
     if (!ReadBackupSet(restore.file, &set)) return;  // the server's message has been shown
-    if (HasControlCharacter(restore.target)) return Refuse(dialog, "Az adatbázis neve nem tartalmazhat vezérlőkaraktert!");
+    if (HasControlCharacter(restore.target)) return RefuseRestore(dialog, "Az adatbázis neve nem tartalmazhat vezérlőkaraktert!");
     bool replace = ListDatabases(nullptr, restore.target);
     if (!MayRestoreInto(dialog, restore.target, replace, confirmation)) return;
     static FileList list;
     RestoreFile moves[fileLimit];
-    if (!ReadFileList(set, &list)) return Refuse(dialog, failedText);
+    if (!ReadFileList(set, &list)) return RefuseRestore(dialog, restoreFailedText);
     for (int i = 0; i < list.count; i++) moves[i] = {list.files[i].logical, list.files[i].physical, list.files[i].type};
     static const char* const folderColumns[] = {"DataPath", "LogPath"};
     Folders folders = {};
@@ -232,7 +228,7 @@ void StartRestore(HWND dialog)
                                moves, list.count, folders.data, folders.log, replace, set.checksums) ||
         !BuildSingleUser(restore.singleUser, sizeof restore.singleUser, restore.target) ||
         !BuildMultiUser(restore.multiUser, sizeof restore.multiUser, restore.target))
-        return Refuse(dialog, failedText);
+        return RefuseRestore(dialog, restoreFailedText);
     run.connection = sqlServerConnection;
     run.context = &restore;
     run.onStage = nullptr;
@@ -246,7 +242,7 @@ void StartRestore(HWND dialog)
     LockRestore(dialog, true);
     if (run.Start()) return;
     LockRestore(dialog, false);
-    Refuse(dialog, failedText);
+    RefuseRestore(dialog, restoreFailedText);
 }
 
 void CancelRestore(HWND dialog)

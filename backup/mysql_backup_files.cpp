@@ -138,9 +138,8 @@ struct RunFiles {
     // Makes the batch file new under a tag of its own in folder; false (failure set) when it cannot.
     bool Create(const char* folder, char* failure, size_t capacity)
     {
-        static unsigned counter = 0;
         for (int attempt = 0; attempt < 100; attempt++) {
-            wsprintfA(tag, "%lu-%lu-%u", GetCurrentProcessId(), GetTickCount(), ++counter);
+            NewMySqlRunTag(tag, sizeof tag);
             if (!BuildMySqlRunFileName(folder, tag, mysqlRunBatchExtension, batch, sizeof batch) ||
                 !BuildMySqlRunFileName(folder, tag, mysqlRunOptionExtension, options, sizeof options) ||
                 !BuildMySqlRunFileName(folder, tag, mysqlRunDumpNameExtension, dumpName, sizeof dumpName))
@@ -177,6 +176,15 @@ struct RunFiles {
 };
 
 }  // namespace
+
+void NewMySqlRunTag(char* tag, size_t capacity)
+{
+    static volatile LONG counter = 0;
+    char text[64];
+    wsprintfA(text, "%lu-%lu-%lu", GetCurrentProcessId(), GetTickCount(),
+              static_cast<unsigned long>(InterlockedIncrement(&counter)));
+    CopyText(tag, capacity, text);
+}
 
 HANDLE CreateHeldMySqlOptionFile(const char* path, const char* password)
 {

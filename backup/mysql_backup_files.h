@@ -24,6 +24,10 @@ enum MySqlBackupStart {
 MySqlBackupStart StartMySqlBackup(MySqlBackupRun run, const char* password, const char* currentDirectory,
                                   char* failure, size_t failureCapacity);
 
+// A tag for a new run's files, "PROCESS-TIME-N": N counts the runs of this process, backups and
+// restores alike, so two runs started within the same tick get different tags.
+void NewMySqlRunTag(char* tag, size_t capacity);
+
 // Creates the option file path new (readable and writable by the current user alone, holding
 // password, as BuildMySqlOptionFile writes it) and returns a handle that keeps it: others may read
 // it meanwhile, nobody may delete it, so RemoveEndedMySqlBackupRuns leaves it to a run that is still
