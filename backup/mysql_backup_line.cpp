@@ -73,8 +73,6 @@ const char* OrEmpty(const char* text)
 
 bool BuildMySqlBackupBatch(const MySqlBackupRun& run, char* target, size_t capacity)
 {
-    if (capacity == 0) return false;
-    target[0] = 0;
     BoundedBuilder line;
     line.Init(target, capacity);
     const char* server = OrEmpty(run.server);
@@ -140,8 +138,6 @@ bool BuildMySqlBackupBatch(const MySqlBackupRun& run, char* target, size_t capac
 
 bool BuildMySqlOptionFile(const char* password, char* target, size_t capacity)
 {
-    if (capacity == 0) return false;
-    target[0] = 0;
     BoundedBuilder line;
     line.Init(target, capacity);
     line.Put("[client]\r\npassword=\"");
@@ -162,15 +158,13 @@ bool BuildMySqlOptionFile(const char* password, char* target, size_t capacity)
 bool BuildMySqlDumpFileName(const char* directory, const char* database, const char* isoDate, char* target,
                             size_t capacity)
 {
-    if (capacity == 0) return false;
-    target[0] = 0;
     BoundedBuilder line;
     line.Init(target, capacity);
-    line.Put(OrEmpty(directory));
+    line.Put(directory);
     line.Put('\\');
-    line.Put(OrEmpty(database));
+    line.Put(database);
     line.Put('-');
-    line.Put(OrEmpty(isoDate));
+    line.Put(isoDate);
     line.Put(".mysql-server");
     return line.Finish();
 }
@@ -191,14 +185,12 @@ bool IsCompleteMySqlDump(const char* tail, size_t length)
 bool BuildMySqlRunFileName(const char* folder, const char* tag, const char* extension, char* target,
                            size_t capacity)
 {
-    if (capacity == 0) return false;
-    target[0] = 0;
     BoundedBuilder line;
     line.Init(target, capacity);
-    line.Put(OrEmpty(folder));
+    line.Put(folder);
     line.Put("mysqldump-");
-    line.Put(OrEmpty(tag));
-    line.Put(OrEmpty(extension));
+    line.Put(tag);
+    line.Put(extension);
     return line.Finish();
 }
 
